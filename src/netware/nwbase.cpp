@@ -1,0 +1,8 @@
+#include "nwbase.h"
+
+TNWBase::TNWBase(QObject *owner) : QObject(owner) {}
+
+void TNWBase::setNDSContextName(const QString &)
+{
+    // Without a directory the property keeps its value.
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+using LibraryHandle = void *;
+
+// The system's file name for a client library named the Windows way: "CALWIN32.DLL" is
+// "libcalwin32.so" on POSIX.
+std::string libraryFileName(const char *name);
+
+// Loads by bare file name through the system's usual search; null when it cannot be loaded.
+// Libraries are never unloaded.
+LibraryHandle LoadLibraryA(const char *name);
+
+// Null when the handle is null or the library lacks the name.
+void *GetProcAddress(LibraryHandle library, const char *name);
+
+} // namespace platform

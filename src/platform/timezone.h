@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+namespace platform {
+
+// Results of the time-zone query, with the values the Windows API gives them.
+inline constexpr std::uint32_t TIME_ZONE_ID_UNKNOWN = 0;
+inline constexpr std::uint32_t TIME_ZONE_ID_STANDARD = 1;
+inline constexpr std::uint32_t TIME_ZONE_ID_DAYLIGHT = 2;
+inline constexpr std::uint32_t TIME_ZONE_ID_INVALID = 0xFFFFFFFF;
+
+// Biases in minutes with UTC = local time + bias.
+struct TimeZoneInformation
+{
+    std::int32_t Bias = 0;
+    std::int32_t StandardBias = 0;
+    std::int32_t DaylightBias = 0;
+};
+
+class TimeZoneQuery
+{
+public:
+    virtual ~TimeZoneQuery() = default;
+    // Fills info for the current instant; asked anew on every call.
+    virtual std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const = 0;
+};
+
+// The C library's view of the local zone (TZ, /etc/localtime).
+const TimeZoneQuery &systemTimeZone();
+
+// A fixed answer, for tests.
+class FixedTimeZone : public TimeZoneQuery
+{
+public:
+    FixedTimeZone(std::uint32_t result, TimeZoneInformation info) : m_result(result), m_info(info) {}
+    std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
+    {
+        info = m_info;
+        return m_result;
+    }
+
+private:
+    std::uint32_t m_result;
+    TimeZoneInformation m_info;
+};
+
+} // namespace platform
