@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 namespace platform {
 
@@ -26,8 +27,11 @@ public:
     virtual std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const = 0;
 };
 
-// The C library's view of the local zone (TZ, /etc/localtime).
+// The C library's view of the local zone (TZ, /etc/localtime) at the current instant.
 const TimeZoneQuery &systemTimeZone();
+
+// The same rules asked for a fixed instant (seconds since 1970 UTC), for tests.
+std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds);
 
 // A fixed answer, for tests.
 class FixedTimeZone : public TimeZoneQuery

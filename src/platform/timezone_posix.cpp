@@ -18,11 +18,13 @@ int biasOf(const std::tm &tm)
 class PosixTimeZone : public TimeZoneQuery
 {
 public:
+    explicit PosixTimeZone(std::int64_t fixed = -1) : m_fixed(fixed) {}
+
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
         info = {};
         tzset();
-        const std::time_t now = std::time(nullptr);
+        const std::time_t now = m_fixed >= 0 ? static_cast<std::time_t>(m_fixed) : std::time(nullptr);
         std::tm cur{};
         if (now == static_cast<std::time_t>(-1) || !localAt(now, cur))
             return TIME_ZONE_ID_INVALID;
@@ -68,6 +70,9 @@ public:
         info.Bias = biasOf(cur);
         return TIME_ZONE_ID_STANDARD;
     }
+
+private:
+    std::int64_t m_fixed;
 };
 
 } // namespace
@@ -76,6 +81,11 @@ const TimeZoneQuery &systemTimeZone()
 {
     static const PosixTimeZone zone;
     return zone;
+}
+
+std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds)
+{
+    return std::make_unique<PosixTimeZone>(unixSeconds);
 }
 
 } // namespace platform

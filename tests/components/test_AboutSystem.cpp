@@ -1,4 +1,5 @@
 #include "components/AboutSystem.h"
+#include "framework/exception.h"
 #include "testsupport.h"
 
 #include <QMetaProperty>
@@ -143,6 +144,7 @@ TEST_P(PathExpansion, ReplacesOnlyTheLastCompletePair)
     sys.env.insert("SYSTEMDRIVE", "C:");
     sys.env.insert("LONG", QByteArray(300, 'L'));
     sys.env.insert("EXACT", QByteArray(259, 'E'));
+    sys.env.insert("PCT", "%SYSTEMDRIVE%");
     EXPECT_EQ(TAboutSystem::expandPath(GetParam().stored, sys), GetParam().expected);
 }
 
@@ -160,9 +162,15 @@ INSTANTIATE_TEST_SUITE_P(
         ExpansionCase{"UnsetVariableUnchanged", "%NOSUCH%\\a", "%NOSUCH%\\a"},
         ExpansionCase{"EmptyNameUnchanged", "a%%b", "a%%b"},
         ExpansionCase{"TooLongValueUnchanged", "%LONG%\\a", "%LONG%\\a"},
-        ExpansionCase{"LongestFittingValue", "%EXACT%", QByteArray(259, 'E').constData()},
-        ExpansionCase{"InsertedValueNotExaminedAgain", "%PCT%", "%PCT%"}),
+        ExpansionCase{"InsertedValueNotExaminedAgain", "%PCT%", "%SYSTEMDRIVE%"}),
     [](const auto &info) { return std::string(info.param.name); });
+
+TEST(PathExpansionLimits, LongestValueThatFitsTheBufferIsInserted)
+{
+    FakeSystem sys;
+    sys.env.insert("EXACT", QByteArray(259, 'E'));
+    EXPECT_EQ(TAboutSystem::expandPath("%EXACT%\\a", sys), QString(259, 'E') + "\\a");
+}
 
 TEST(AboutSystem, FoldersGoThroughExpansion)
 {

@@ -1,0 +1,72 @@
+#include "platform/settingsstore.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+namespace {
+
+QString shellFolder(const char *name)
+{
+    auto key = systemSettings().openKey(RegRoot::HKEY_CURRENT_USER, kShellFoldersKey);
+    if (!key)
+        return QStringLiteral("<no key>");
+    const RegValue v = key->value(QLatin1String(name));
+    return v.status == RegValue::Status::Ok ? v.text : QString();
+}
+
+TEST(PosixSettings, BaseFoldersFollowXdgVariablesOrHome)
+{
+    QTemporaryDir home;
+    testsupport::ScopedEnv h("HOME", home.path().toLocal8Bit());
+    {
+        testsupport::ScopedEnv d("XDG_DATA_HOME", nullptr);
+        testsupport::ScopedEnv c("XDG_CONFIG_HOME", nullptr);
+        testsupport::ScopedEnv k("XDG_CACHE_HOME", nullptr);
+        EXPECT_EQ(shellFolder("Local AppData"), home.path() + "/.local/share");
+        EXPECT_EQ(shellFolder("AppData"), home.path() + "/.config");
+        EXPECT_EQ(shellFolder("Cache"), home.path() + "/.cache");
+    }
+    testsupport::ScopedEnv d("XDG_DATA_HOME", "/srv/data");
+    testsupport::ScopedEnv c("XDG_CONFIG_HOME", "/srv/config");
+    EXPECT_EQ(shellFolder("local appdata"), "/srv/data");
+    EXPECT_EQ(shellFolder("AppData"), "/srv/config");
+}
+
+TEST(PosixSettings, UserDirectoriesComeFromUserDirsFile)
+{
+    QTemporaryDir home;
+    testsupport::ScopedEnv h("HOME", home.path().toLocal8Bit());
+    testsupport::ScopedEnv c("XDG_CONFIG_HOME", nullptr);
+    QDir(home.path()).mkpath(".config");
+    testsupport::writeFile(home.path() + "/.config/user-dirs.dirs",
+                           "# comment\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                           "XDG_PICTURES_DIR=\"/data/pics\"\n");
+    EXPECT_EQ(shellFolder("DeskTop"), home.path() + "/Schreibtisch");
+    EXPECT_EQ(shellFolder("My Pictures"), "/data/pics");
+    EXPECT_EQ(shellFolder("Personal"), QString());
+    EXPECT_EQ(shellFolder("Cookies"), QString()); // nothing on this system stands for it
+}
+
+TEST(PosixSettings, UnknownKeysDoNotOpenAndTheRootOpensEmpty)
+{
+    EXPECT_EQ(systemSettings().openKey(RegRoot::HKEY_CURRENT_USER, "Software\\Nothing"), nullptr);
+    EXPECT_EQ(systemSettings().openKey(RegRoot::HKEY_LOCAL_MACHINE, kShellFoldersKey), nullptr);
+    auto root = systemSettings().openKey(RegRoot::HKEY_LOCAL_MACHINE, QString());
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->value("RegisteredOwner").status, RegValue::Status::Missing);
+}
+
+TEST(MemorySettings, KeysMatchCaseInsensitivelyWithOrWithoutLeadingBackslash)
+{
+    MemorySettingsStore store;
+    store.setValue(RegRoot::HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", "Owner", "Ann");
+    auto key = store.openKey(RegRoot::HKEY_LOCAL_MACHINE, "\\software\\vendor");
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(key->value("owner").text, "Ann");
+    EXPECT_EQ(store.openKey(RegRoot::HKEY_CURRENT_USER, "SOFTWARE\\Vendor"), nullptr);
+}
+
+} // namespace
