@@ -184,7 +184,7 @@ QString DateTimeToText(TDateTime value)
     DecodeDate(value, y, m, d);
     int hh = 0, mm = 0, ss = 0, ms = 0;
     DecodeTime(value, hh, mm, ss, ms);
-    const QLocale locale = QLocale::system();
+    const QLocale locale; // the system locale unless a default was set
     QString text = locale.toString(QDate(y, m, d), QLocale::ShortFormat);
     if (hh != 0 || mm != 0 || ss != 0 || ms != 0) {
         // The long time format without any zone name.

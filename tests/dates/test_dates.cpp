@@ -171,7 +171,7 @@ TEST(UtcToLocal, RealZonesAtSummerAndWinterInstants)
 TEST(DateTimeToText, LeavesTheTimeOutAtMidnightAndShowsNegativeDays)
 {
     QLocale::setDefault(QLocale::c());
-    // The C locale's formats: "M/d/yy" and "HH:mm:ss" once the zone name is gone.
+    // The C locale's formats: "d MMM yyyy" and "HH:mm:ss" once the zone name is gone.
     EXPECT_FALSE(DateTimeToText(EncodeDate(2026, 3, 4)).contains(':'));
     const QString noon = DateTimeToText(EncodeDate(2026, 3, 4) + 0.5);
     EXPECT_TRUE(noon.endsWith("12:00:00")) << noon.toStdString();

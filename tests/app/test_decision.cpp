@@ -1,0 +1,307 @@
+#include "app/dpnmain.h"
+#include "components/AboutSystem.h"
+#include "testsupport.h"
+
+#include <QDir>
+#include <QLocale>
+#include <gtest/gtest.h>
+
+using Outcome = TForm1Core::Outcome;
+
+namespace {
+
+// A directory that answers from a script and counts what it was asked.
+class ScriptedDirectory : public Directory
+{
+public:
+    QString name = "CN=jdoe.OU=Sales.O=Acme";
+    QString typeless = "jdoe.Sales.Acme";
+    bool haveTime = true;
+    dates::TDateTime loginUtc = 0;
+    int reads = 0;
+    QString lastContext;
+    int lastIndex = -1;
+
+    QString whoAmIName() override { return name; }
+    QString typelessName(const QString &n) override
+    {
+        return !n.isEmpty() && n == name ? typeless : QString();
+    }
+    bool readTimeAttribute(const QString &context, const QString &object, std::uint8_t index,
+                           dates::TDateTime &dest) override
+    {
+        ++reads;
+        lastContext = context;
+        lastIndex = index;
+        if (!haveTime || object != name)
+            return false;
+        dest = loginUtc;
+        return true;
+    }
+};
+
+class Decision : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        programValues() = {};
+        QLocale::setDefault(QLocale::c());
+        store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                       "Local AppData", dir.path());
+        env.clock = &clock;
+        env.timeZone = &zone;
+        env.directory = &directory;
+        env.settings = &store;
+    }
+
+    Outcome decide(QStringList args)
+    {
+        env.arguments = args;
+        core = std::make_unique<TForm1Core>(env);
+        return core->FormCreate();
+    }
+
+    // A login at the given local day of 2026 and hour, as the directory keeps it (UTC).
+    void lastLoginOn(int month, int day, int hour)
+    {
+        directory.loginUtc = dates::EncodeDate(2026, month, day) + hour / 24.0 + 300 / 1440.0;
+    }
+    void today(int month, int day) { clock.set({2026, month, day, 9, 30, 0, 0}); }
+    QString stampFile() const { return dir.filePath("dpn.qcf"); }
+    void writeStamp(const QByteArray &bytes) { testsupport::writeFile(stampFile(), bytes); }
+
+    QTemporaryDir dir;
+    platform::MemorySettingsStore store;
+    platform::FixedClock clock{{2026, 2, 9, 9, 30, 0, 0}}; // day 40
+    platform::FixedTimeZone zone{platform::TIME_ZONE_ID_STANDARD, {300, 0, -60}};
+    ScriptedDirectory directory;
+    StartupEnvironment env;
+    std::unique_ptr<TForm1Core> core;
+};
+
+TEST_F(Decision, MissingAddressOrModeEndsBeforeAnythingIsAsked)
+{
+    EXPECT_EQ(decide({}), Outcome::End);
+    EXPECT_EQ(decide({"http://intra/news"}), Outcome::End);
+    EXPECT_EQ(decide({"", "/F"}), Outcome::End);
+    EXPECT_EQ(directory.reads, 0);
+    EXPECT_FALSE(programValues().IntervalMode);
+}
+
+TEST_F(Decision, NormalAndForceModeByPreviousLogin)
+{
+    const struct
+    {
+        const char *mode;
+        int loginDay; // of February; today is 9 February
+        Outcome outcome;
+    } rows[] = {
+        {"/N", 8, Outcome::Show}, {"/N", 9, Outcome::End},    {"/n", 9, Outcome::End},
+        {"/X", 8, Outcome::Show}, {"/F", 9, Outcome::Show},   {"/f", 9, Outcome::Show},
+        {"/F5", 9, Outcome::End}, {"/FULL", 9, Outcome::End}, {"x/", 9, Outcome::End},
+    };
+    for (const auto &row : rows) {
+        lastLoginOn(2, row.loginDay, 8);
+        EXPECT_EQ(decide({"http://intra/", row.mode}), row.outcome) << row.mode << row.loginDay;
+        EXPECT_FALSE(programValues().IntervalMode);
+    }
+    EXPECT_EQ(directory.lastContext, "[root]");
+    EXPECT_EQ(directory.lastIndex, 47);
+}
+
+TEST_F(Decision, CaptionNamesTheTypelessUserAndTheLocalLoginTime)
+{
+    lastLoginOn(2, 8, 8); // 08:00 local, 13:00 UTC
+    ASSERT_EQ(decide({"http://intra/", "/N"}), Outcome::Show);
+    const QString expected = QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: ") +
+                             dates::DateTimeToText(dates::EncodeDate(2026, 2, 8) + 8 / 24.0);
+    EXPECT_EQ(core->caption(), expected);
+    EXPECT_TRUE(core->caption().endsWith("08:00:00")) << core->caption().toStdString();
+    EXPECT_EQ(programValues().CurrentDay, "40");
+    EXPECT_EQ(programValues().LastLoginDay, "39");
+}
+
+TEST_F(Decision, UnreachableDirectoryKeepsDayZero)
+{
+    directory.haveTime = false;
+    directory.name.clear();
+    EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::Show);
+    EXPECT_EQ(programValues().LastLoginDay, "364");
+    EXPECT_TRUE(core->caption().startsWith(QStringLiteral("  \u00B7 Last Login: 30 Dec 1899 05:00:00")))
+        << core->caption().toStdString();
+    // On the 364th day of the year the same login ends.
+    today(12, 30);
+    programValues() = {};
+    EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::End);
+}
+
+TEST_F(Decision, IntervalModeTable)
+{
+    const struct
+    {
+        const char *name;
+        int month, day; // today
+        const char *mode;
+        std::optional<QByteArray> stamp;
+        Outcome outcome;
+    } rows[] = {
+        {"NoFilePasses", 2, 9, "7", std::nullopt, Outcome::Show},
+        {"OneDayShort", 2, 10, "7", QByteArray("35\r\n"), Outcome::End},
+        {"ExactlyDue", 2, 11, "7", QByteArray("35\r\n"), Outcome::Show},
+        {"ZeroSameDay", 2, 9, "0", QByteArray("40\r\n"), Outcome::Show},
+        {"NoLineEnd", 2, 11, "7", QByteArray("35"), Outcome::Show},
+        {"OnlyFirstLine", 2, 10, "7", QByteArray("35\r\n1\r\n"), Outcome::End},
+        {"SignedInterval", 2, 9, "+7", QByteArray("33\r\n"), Outcome::Show},
+        {"NegativeInterval", 2, 9, "-3", QByteArray("40\r\n"), Outcome::Show},
+        // A late-December stamp read in January is from last year.
+        {"LastYearDue", 1, 5, "7", QByteArray("360\r\n"), Outcome::Show},
+        {"LastYearNotYet", 1, 1, "7", QByteArray("360\r\n"), Outcome::End},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(stampFile());
+        if (row.stamp)
+            writeStamp(*row.stamp);
+        today(row.month, row.day);
+        lastLoginOn(1, 1, 0);
+        programValues() = {};
+        EXPECT_EQ(decide({"http://intra/", row.mode}), row.outcome);
+        EXPECT_TRUE(programValues().IntervalMode);
+    }
+}
+
+TEST_F(Decision, IntervalDueButSameDayLoginEnds)
+{
+    lastLoginOn(2, 9, 7);
+    EXPECT_EQ(decide({"http://intra/", "7"}), Outcome::End);
+}
+
+TEST_F(Decision, IntervalNotDueAsksNoDirectory)
+{
+    writeStamp("40\r\n");
+    EXPECT_EQ(decide({"http://intra/", "7"}), Outcome::End);
+    EXPECT_EQ(directory.reads, 0);
+}
+
+TEST_F(Decision, BadNumbersRaiseTheIntegerError)
+{
+    const struct
+    {
+        const char *mode;
+        std::optional<QByteArray> stamp;
+        const char *message;
+    } rows[] = {
+        {"abc", std::nullopt, "'abc' is not a valid integer value"},
+        {"7", QByteArray(""), "'' is not a valid integer value"},
+        {"7", QByteArray("12x\r\n"), "'12x' is not a valid integer value"},
+        {"99999999999", std::nullopt, "'99999999999' is not a valid integer value"},
+    };
+    for (const auto &row : rows) {
+        QFile::remove(stampFile());
+        if (row.stamp)
+            writeStamp(*row.stamp);
+        try {
+            decide({"http://intra/", row.mode});
+            ADD_FAILURE() << "no error for " << row.mode;
+        } catch (const framework::Exception &e) {
+            EXPECT_EQ(e.message(), row.message);
+        }
+        EXPECT_EQ(directory.reads, 0);
+    }
+}
+
+TEST_F(Decision, AbsurdlyLongStampFailsAsAnIntegerWithoutReadingItAll)
+{
+    writeStamp(QByteArray(8 << 20, '1'));
+    try {
+        decide({"http://intra/", "7"});
+        FAIL();
+    } catch (const framework::EConvertError &e) {
+        EXPECT_LT(e.message().size(), 200);
+        EXPECT_TRUE(e.message().endsWith("is not a valid integer value"));
+    }
+}
+
+TEST_F(Decision, UndeterminedTimeZoneStopsTheDecision)
+{
+    platform::FixedTimeZone broken(platform::TIME_ZONE_ID_INVALID, {});
+    env.timeZone = &broken;
+    try {
+        decide({"http://intra/", "/F"});
+        FAIL();
+    } catch (const dates::EDateTimeError &e) {
+        EXPECT_EQ(e.message(), "Error converting to UTC time. Time zone could not be determined");
+    }
+    EXPECT_EQ(core->caption(), "Daypane");
+}
+
+TEST_F(Decision, ZoneWithoutDaylightSavingConverts)
+{
+    platform::FixedTimeZone tokyo(platform::TIME_ZONE_ID_UNKNOWN, {-540, 0, 0});
+    env.timeZone = &tokyo;
+    directory.loginUtc = dates::EncodeDate(2026, 2, 8) + 20 / 24.0; // 05:00 on the 9th in Tokyo
+    EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::End);
+    EXPECT_EQ(programValues().LastLoginDay, "40");
+}
+
+class DayStamp : public Decision
+{
+};
+
+TEST_F(DayStamp, WriteStoresTheStartDayWithCrLf)
+{
+    today(7, 19);
+    lastLoginOn(7, 1, 8);
+    ASSERT_EQ(decide({"http://intra/", "0"}), Outcome::Show);
+    EXPECT_EQ(programValues().CurrentDay, "200");
+    today(7, 20); // the window stayed open past midnight
+    core->WriteDayStamp();
+    EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("200\r\n"));
+}
+
+TEST_F(DayStamp, ReadAndWriteErrorsCarryTheirMessages)
+{
+    // A folder that does not exist: reading finds no file, writing fails.
+    store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                   "Local AppData", dir.filePath("missing"));
+    ASSERT_EQ(decide({"http://intra/", "0"}), Outcome::Show);
+    EXPECT_EQ(programValues().DayStamp, "0");
+    try {
+        core->WriteDayStamp();
+        FAIL();
+    } catch (const EInOutError &e) {
+        EXPECT_EQ(e.message(), "Invalid filename");
+    }
+    // A folder even root cannot write to.
+    store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                   "Local AppData", "/sys");
+    decide({"http://intra/", "/F"});
+    EXPECT_THROW(core->WriteDayStamp(), EInOutError);
+    // The stamp path names a folder: it is no file, so the stamp is "0".
+    QDir(dir.path()).mkdir("dpn.qcf");
+    store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                   "Local AppData", dir.path());
+    decide({"http://intra/", "0"});
+    EXPECT_EQ(programValues().DayStamp, "0");
+    EXPECT_THROW(core->WriteDayStamp(), EInOutError);
+}
+
+TEST(InOutError, MessagesByCode)
+{
+    const std::pair<int, const char *> rows[] = {
+        {2, "File not found"},     {3, "Invalid filename"},      {4, "Too many open files"},
+        {5, "File access denied"}, {100, "Read beyond end of file"}, {101, "Disk full"},
+        {106, "Invalid numeric input"}, {32, "I/O error 32"}};
+    for (const auto &[code, text] : rows)
+        EXPECT_EQ(EInOutError(code).message(), text);
+}
+
+TEST(CommandLine, OnlyTheFirstThreeArgumentsCount)
+{
+    const char *argv[] = {"ldpn", "http://a b", "/N", "/FULL", "extra"};
+    EXPECT_EQ(commandLineArguments(5, argv), (QStringList{"http://a b", "/N", "/FULL"}));
+    EXPECT_EQ(upperAscii(QStringLiteral("/full\u00e9")), QStringLiteral("/FULL\u00e9"));
+}
+
+} // namespace
