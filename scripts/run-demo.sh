@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Builds Daypane and shows the bundled sample page. Without a display it runs under a virtual
+# one, saves a screenshot and prints where.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$here/build}"
+"$here/scripts/setup.sh" "$build"
+
+page="file://$here/resources/demo/index.html"
+mode="/F"
+export LC_ALL="${LC_ALL:-C.UTF-8}"
+# The day stamp and other per-user files of the demo stay in a folder of their own.
+export XDG_DATA_HOME="${XDG_DATA_HOME:-$(mktemp -d /tmp/daypane-demo.XXXXXX)}"
+if [ "$(id -u)" -eq 0 ]; then
+  # Chromium's sandbox cannot run as root; the demo switches it off for itself only.
+  export QTWEBENGINE_DISABLE_SANDBOX=1
+fi
+export QTWEBENGINE_CHROMIUM_FLAGS="${QTWEBENGINE_CHROMIUM_FLAGS:---disable-gpu}"
+
+if [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; then
+  exec "$build/bin/ldpn" "$page" "$mode"
+fi
+
+shot="${DEMO_SCREENSHOT:-$here/out/demo.png}"
+mkdir -p "$(dirname "$shot")"
+xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
+  "$1" "$2" "$3" & pid=$!
+  sleep "${DEMO_WAIT:-8}"
+  "$4" "$5"
+  kill "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+' _ "$build/bin/ldpn" "$page" "$mode" "$build/bin/daypane-screenshot" "$shot"
+echo "Screenshot of the demo: $shot"

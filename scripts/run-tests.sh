@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds everything and runs the whole test suite.
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="${BUILD_DIR:-$here/build}"
+"$here/scripts/setup.sh" "$build"
+ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 600
