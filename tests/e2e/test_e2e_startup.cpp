@@ -1,0 +1,67 @@
+#include "e2e.h"
+
+#include <QFile>
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Startup, MissingArgumentsEndQuietly)
+{
+    e2e::Run run;
+    for (const QStringList &args : {QStringList{}, QStringList{"http://intra/"}}) {
+        const auto r = run.ldpn(args);
+        EXPECT_EQ(r.exitCode, 0);
+        EXPECT_FALSE(r.crashed);
+        EXPECT_EQ(r.err, QByteArray());
+    }
+}
+
+TEST(Startup, IntervalNotDueEndsWithoutDisplayAndKeepsTheStamp)
+{
+    if (e2e::fakeTimeLibrary().isEmpty())
+        GTEST_SKIP() << "libfaketime is not installed";
+    e2e::Run run("2026-07-19 10:00:00"); // day 200
+    testsupport::writeFile(run.stampPath(), "197\r\n");
+    const auto r = run.ldpn({"http://intra/", "7"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.err, QByteArray());
+    EXPECT_EQ(testsupport::readFile(run.stampPath()), QByteArray("197\r\n"));
+}
+
+TEST(Startup, BadModeReportsTheIntegerErrorAndTheMissingDisplay)
+{
+    e2e::Run run;
+    const auto r = run.ldpn({"http://intra/", "abc"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, QByteArray("'abc' is not a valid integer value.\n"
+                                "ldpn: cannot open a display to show the error\n"));
+    EXPECT_FALSE(QFile::exists(run.stampPath()));
+}
+
+TEST(Startup, EmptyStampIsAnIntegerError)
+{
+    e2e::Run run;
+    testsupport::writeFile(run.stampPath(), "");
+    const auto r = run.ldpn({"http://intra/", "3"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_TRUE(r.err.startsWith("'' is not a valid integer value.\n")) << r.err.toStdString();
+    EXPECT_EQ(testsupport::readFile(run.stampPath()), QByteArray());
+}
+
+TEST(Startup, DuePageWithoutDisplayFailsCleanly)
+{
+    e2e::Run run;
+    const auto r = run.ldpn({"http://intra/", "/F"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, QByteArray("ldpn: cannot open a display to show the window\n"));
+    // An unreachable display is the same as none.
+    e2e::Run unreachable;
+    unreachable.env << "DISPLAY=:9999";
+    const auto u = unreachable.ldpn({"http://intra/", "/F"});
+    EXPECT_EQ(u.exitCode, 1);
+    EXPECT_FALSE(u.crashed);
+}
+
+} // namespace
