@@ -1,6 +1,9 @@
 #include "e2e.h"
 
+#include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QThread>
 
 namespace e2e {
 
@@ -24,6 +27,59 @@ Run::Run(const char *fakeTime)
     if (fakeTime != nullptr && !fakeTimeLibrary().isEmpty())
         env << "LD_PRELOAD=" + fakeTimeLibrary() << QStringLiteral("FAKETIME=@%1").arg(fakeTime)
             << "FAKETIME_DONT_FAKE_MONOTONIC=1";
+}
+
+void Run::useDisplay()
+{
+    env.removeAll(QStringLiteral("DISPLAY"));
+}
+
+std::optional<Window> waitForWindow(const QString &part, int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    // Lines look like:  0x400005 "Title": ("ldpn" "ldpn")  600x335+212+216  +212+216
+    static const QRegularExpression line(
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"(.*)\": .*?\\s(\\d+)x(\\d+)[+-]"));
+    while (timer.elapsed() < timeoutMs) {
+        QProcess p;
+        p.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+        p.waitForFinished(5000);
+        for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
+            const auto m = line.match(l);
+            if (m.hasMatch() && m.captured(2).contains(part))
+                return Window{m.captured(1), m.captured(2), m.captured(3).toInt(),
+                              m.captured(4).toInt()};
+        }
+        QThread::msleep(100);
+    }
+    return std::nullopt;
+}
+
+Background::Background(const Run &run, const QStringList &args)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &kv : run.env) {
+        const qsizetype eq = kv.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            env.remove(kv);
+        else
+            env.insert(kv.left(eq), kv.mid(eq + 1));
+    }
+    m_process.setProcessEnvironment(env);
+    m_process.start(QStringLiteral(LDPN_PATH), args);
+    m_process.waitForStarted();
+}
+
+Background::~Background()
+{
+    if (m_process.state() != QProcess::NotRunning) {
+        m_process.terminate();
+        if (!m_process.waitForFinished(5000)) {
+            m_process.kill();
+            m_process.waitForFinished();
+        }
+    }
 }
 
 testsupport::RunResult Run::ldpn(const QStringList &args, int timeoutMs) const

@@ -64,4 +64,18 @@ TEST(Startup, DuePageWithoutDisplayFailsCleanly)
     EXPECT_FALSE(u.crashed);
 }
 
+TEST(Startup, DuePageShowsTheWindowWithTheDecisionsCaption)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs the virtual display the test runs on";
+    e2e::Run run; // no directory client: the previous login is day 0
+    run.useDisplay();
+    e2e::Background ldpn(run, {"http://intra/", "/N"});
+    const auto w = e2e::waitForWindow(QStringLiteral("Last Login"));
+    ASSERT_TRUE(w.has_value());
+    EXPECT_EQ(w->name, QStringLiteral("  \u00B7 Last Login: 30 Dec 1899"));
+    EXPECT_EQ(w->width, 600);
+    EXPECT_EQ(w->height, 335);
+}
+
 } // namespace
