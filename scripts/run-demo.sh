@@ -10,7 +10,10 @@ page="file://$here/resources/demo/index.html"
 mode="/F"
 export LC_ALL="${LC_ALL:-C.UTF-8}"
 # The day stamp and other per-user files of the demo stay in a folder of their own.
-export XDG_DATA_HOME="${XDG_DATA_HOME:-$(mktemp -d /tmp/daypane-demo.XXXXXX)}"
+demo_home="$(mktemp -d /tmp/daypane-demo.XXXXXX)"
+export XDG_DATA_HOME="${XDG_DATA_HOME:-$demo_home}"
+export XDG_RUNTIME_DIR="${XDG_RUNTIME_DIR:-$demo_home/runtime}"
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
 if [ "$(id -u)" -eq 0 ]; then
   # Chromium's sandbox cannot run as root; the demo switches it off for itself only.
   export QTWEBENGINE_DISABLE_SANDBOX=1
