@@ -1,0 +1,5 @@
+# The form-description reader.
+target_sources(daypane_framework PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/formreader.h
+  ${CMAKE_CURRENT_LIST_DIR}/formreader.cpp
+)
