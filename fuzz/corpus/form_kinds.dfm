@@ -1,0 +1,42 @@
+object Form1: TForm1
+  Left = 232
+  Top = 212
+  Caption = 'Daypane'
+  OnCreate = FormCreate
+  object Thing1: TFuzzThing
+    Count = -12
+    Small = 300
+    Byte = $7F
+    Big = -9223372036854775808
+    Caption = 'It''s'#13#10'two '#$41 +
+      'lines'
+    Active = True
+    Ratio = 1.5E+003
+    Scale = 0.25
+    Kind = fkTwo
+    Anchors = [akLeft, akBottom]
+    Data = {
+      0A0B0C0D0E0F
+      FF00}
+    Lines = (
+      'one'
+      'two' + 'three')
+    Letter = 'x'
+    Sub.Length = 60
+    Sub.Tint = clRed
+    Buddy = Thing2
+    OnClick = ThingClick
+    OnChange = ThingChange
+  end
+  object Panel1: TFuzzControl
+    object Thing3: TFuzzThing
+      Buddy = nil
+      OnClick = NoArguments
+    end
+  end
+  object Thing2: TFuzzThing
+    object Part: TFuzzSub
+      Length = 1
+    end
+  end
+end
