@@ -189,7 +189,7 @@ std::uint32_t NWIsDSServer(NWCONN_HANDLE conn, char *tree)
         logged("NWIsDSServer", 0, "conn=" + std::to_string(conn));
         return 0;
     }
-    putText(tree, nwclient::kTreeNameSize, directory().tree);
+    putText(tree, nwclient::kTreeNameSize, s->treeless ? std::string() : directory().tree);
     logged("NWIsDSServer", 1, "conn=" + std::to_string(conn));
     return 1;
 }

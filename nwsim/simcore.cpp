@@ -156,7 +156,8 @@ void load(Directory &d, const std::string &path)
             s.name = args[0];
             s.handle = args.size() > 1 ? NWCONN_HANDLE(number(args[1]))
                                        : NWCONN_HANDLE(d.servers.size() + 1);
-            s.directory = args.size() > 2 ? upper(args[2]) != "BINDERY" : true;
+            s.directory = args.size() <= 2 || upper(args[2]) != "BINDERY";
+            s.treeless = args.size() > 2 && upper(args[2]) == "NOTREE";
             d.servers.push_back(s);
         } else if (key == "version" && !args.empty()) {
             int major = 0, minor = 0;

@@ -63,7 +63,8 @@ struct Server
 {
     std::string name;
     NWCONN_HANDLE handle = 0;
-    bool directory = true;
+    bool directory = true; // answers NWIsDSServer
+    bool treeless = false; // ... but reports no tree name
 };
 
 struct Directory

@@ -1,0 +1,426 @@
+// The binding against the complete stand-in client: contexts, names, attribute reads and
+// the base component's properties.
+#include "netware/Nwtools.h"
+#include "netware/nwNDS.h"
+#include "netware/nwbase.h"
+#include "netware/nwlib.h"
+#include "simclient.h"
+
+#include <QApplication>
+#include <QWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace nw;
+
+namespace {
+
+const QByteArray kTree = R"(
+tree ACME_TREE_____
+server FS1 1
+server FS2 2
+server OLDFS 3 bindery
+server NOTREE 4 notree
+version 4.11
+user CN=jdoe.OU=Sales.O=Acme
+connection-number 7
+locale 49 850
+default-flags 0x00
+broadcast 2
+drives F G
+max-connections 250
+
+object CN=jdoe.OU=Sales.O=Acme
+  id 0x0100A2B3
+  attribute Last Login Time = time 1700000000
+  attribute Full Name = text Jane Doe
+object CN=late.OU=Sales.O=Acme
+  attribute LAST LOGIN TIME = time 2147483648
+  attribute Full Name = text )" +
+                         QByteArray(200, 'x') + "\n";
+
+const QString kUser = QStringLiteral("CN=jdoe.OU=Sales.O=Acme");
+
+// A control of the owner window that records the notifications it receives.
+class RecordingControl : public QWidget
+{
+public:
+    RecordingControl(QWidget *parent, QStringList *journal) : QWidget(parent), m_journal(journal) {}
+
+protected:
+    bool event(QEvent *e) override
+    {
+        if (e->type() == TNWNotifyEvent::eventType())
+            *m_journal << objectName() + QLatin1Char(':') +
+                              QString::number(static_cast<TNWNotifyEvent *>(e)->message(), 16);
+        return QWidget::event(e);
+    }
+
+private:
+    QStringList *m_journal;
+};
+
+std::uint32_t flagsOf(NWDSContextHandle context)
+{
+    std::uint32_t flags = 0xDEAD;
+    EXPECT_TRUE(sim::contextFlags(context, flags)) << context;
+    return flags;
+}
+
+class Directory : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        if (QCoreApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "test";
+            static char *argv[] = {name, nullptr};
+            new QApplication(argc, argv);
+        }
+    }
+
+    // The component as the window's description creates it: constructed, then its stored
+    // context name applied.
+    void create(const QByteArray &tree = kTree)
+    {
+        base.reset();
+        directory = std::make_unique<SimDirectory>(tree);
+        base = std::make_unique<TNWBase>(nullptr);
+        base->setNDSContextName(QStringLiteral("[Root]"));
+    }
+
+    void TearDown() override
+    {
+        base.reset();
+        directory.reset();
+    }
+
+    std::unique_ptr<SimDirectory> directory;
+    std::unique_ptr<TNWBase> base;
+};
+
+} // namespace
+
+TEST_F(Directory, StartUpBindsTheClientAndLeavesBothContextsAsTheDescriptionMakesThem)
+{
+    create();
+    EXPECT_TRUE(base->NetAvailable());
+    EXPECT_TRUE(base->NDSAvailable());
+    EXPECT_TRUE(sim::unicodeTables());
+    // The locale record's country and code page reached the Unicode tables.
+    EXPECT_TRUE(
+        directory->log().contains(QStringLiteral("NWInitUnicodeTables 0 country=49 codepage=850")));
+    EXPECT_EQ(base->LoginID(), kUser);
+    EXPECT_EQ(base->NDSContextName(), QStringLiteral("[Root]"));
+
+    // The stored name reset the main context: the client's flag word, name context root;
+    // the lookup context keeps the component's flags.
+    const ClientState &s = state();
+    EXPECT_EQ(sim::contextName(s.mainContext), QStringLiteral("[Root]"));
+    EXPECT_EQ(flagsOf(s.mainContext), 0x00u);
+    EXPECT_EQ(flagsOf(s.lookupContext), 0x13u);
+    EXPECT_EQ(base->LastError()->NWNDS(), QStringLiteral("0000"));
+}
+
+TEST_F(Directory, DestroyingTheComponentReleasesTheDirectory)
+{
+    create();
+    EXPECT_EQ(sim::liveContexts(), 2);
+    base.reset();
+    EXPECT_EQ(sim::liveContexts(), 0);
+    EXPECT_FALSE(sim::unicodeTables());
+}
+
+TEST_F(Directory, TheUserAndTheTypelessName)
+{
+    create();
+    EXPECT_EQ(NDSWhoAmIName(), kUser);
+    EXPECT_EQ(NDSTypelessName(kUser), QStringLiteral("jdoe.Sales.Acme"));
+    EXPECT_EQ(NDSCanonicalName(QStringLiteral("jdoe.Sales.Acme")), kUser);
+}
+
+TEST_F(Directory, EveryRootSpellingResetsTheMainContext)
+{
+    create();
+    for (const QString &name : {QStringLiteral("[root]"), QStringLiteral("[Root]"), QString()}) {
+        const NWDSContextHandle before = state().mainContext;
+        base->setNDSContextName(QStringLiteral("Sales.Acme"));
+        base->setNDSContextName(name);
+        EXPECT_NE(state().mainContext, before) << name.toStdString();
+        EXPECT_EQ(base->NDSContextName(), QStringLiteral("[Root]")) << name.toStdString();
+        EXPECT_EQ(sim::contextName(state().mainContext), QStringLiteral("[Root]"));
+    }
+}
+
+TEST_F(Directory, AContextNameReachesTheClientTrimmedButIsKeptAsGiven)
+{
+    create();
+    directory->clearLog();
+    base->setNDSContextName(QStringLiteral("  sales.acme  "));
+    EXPECT_EQ(base->NDSContextName(), QStringLiteral("  SALES.ACME  "));
+    EXPECT_EQ(sim::contextName(state().mainContext), QStringLiteral("SALES.ACME"));
+    // Relative to the context the user is now just "CN=jdoe".
+    EXPECT_EQ(NDSWhoAmIName(), QStringLiteral("CN=jdoe"));
+
+    // A name the client refuses is kept all the same; the client's status is left behind.
+    base->setNDSContextName(QStringLiteral("Nowhere"));
+    EXPECT_EQ(base->NDSContextName(), QStringLiteral("NOWHERE"));
+    EXPECT_EQ(base->LastError()->NWNDS(), QStringLiteral("FFFFFDA7"));
+}
+
+TEST_F(Directory, CanonicalNameRestoresTheCallersFlagWordEvenOnFailure)
+{
+    create();
+    ASSERT_TRUE(NDSPutContextFlags(0x04));
+    directory->clearLog();
+    EXPECT_EQ(NDSCanonicalName(QStringLiteral("jdoe.Sales.Acme")), kUser);
+    EXPECT_EQ(flagsOf(state().mainContext), 0x04u);
+    const QStringList log = directory->log();
+    ASSERT_EQ(log.size(), 4);
+    EXPECT_TRUE(log[1].endsWith(QStringLiteral("key=1 value=13"))) << log[1].toStdString();
+    EXPECT_TRUE(log[3].endsWith(QStringLiteral("key=1 value=4"))) << log[3].toStdString();
+
+    EXPECT_EQ(NDSCanonicalName(QStringLiteral("nobody.Nowhere")), QString());
+    EXPECT_EQ(flagsOf(state().mainContext), 0x04u);
+}
+
+TEST_F(Directory, FlagPropertiesWriteTheWordToBothContexts)
+{
+    create();
+    TNWDSContextFlags *flags = base->NDSContextFlags();
+    flags->setTypelessNames(false);
+    EXPECT_EQ(flagsOf(state().mainContext), 0x00u);
+    flags->setTypelessNames(true);
+    EXPECT_EQ(flagsOf(state().mainContext), 0x04u);
+    EXPECT_EQ(flagsOf(state().lookupContext), 0x04u);
+    EXPECT_EQ(NDSWhoAmIName(), QStringLiteral("jdoe.Sales.Acme"));
+    flags->setTypelessNames(false);
+    EXPECT_EQ(flagsOf(state().mainContext), 0x00u);
+}
+
+TEST_F(Directory, ReadingInANamedContextReplacesTheMainContextEvenWhenTheReadFails)
+{
+    create();
+    const int contexts = sim::liveContexts();
+    NWDSContextHandle before = state().mainContext;
+    double lastLogin = 0;
+    EXPECT_TRUE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 47, lastLogin));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(1700000000));
+    EXPECT_NE(state().mainContext, before);
+    EXPECT_EQ(sim::contextName(state().mainContext), QStringLiteral("[Root]"));
+
+    before = state().mainContext;
+    lastLogin = 42.0;
+    EXPECT_FALSE(
+        NDSReadTimeAttribute(QStringLiteral("[root]"), QStringLiteral("CN=nobody"), 47, lastLogin));
+    EXPECT_EQ(lastLogin, 42.0);
+    EXPECT_NE(state().mainContext, before);
+    // The working contexts were released; buffers too.
+    EXPECT_EQ(sim::liveContexts(), contexts);
+    EXPECT_EQ(sim::liveBuffers(), 0);
+}
+
+TEST_F(Directory, ReadingWithoutAContextNameUsesADuplicateAndLeavesTheMainContext)
+{
+    create();
+    const NWDSContextHandle main = state().mainContext;
+    const int contexts = sim::liveContexts();
+    directory->clearLog();
+    double lastLogin = 0;
+    EXPECT_TRUE(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(1700000000));
+    EXPECT_EQ(state().mainContext, main);
+    EXPECT_TRUE(directory->log().first().startsWith(
+        QStringLiteral("NWDSDuplicateContext 0 ctx=%1 ").arg(main)));
+    EXPECT_EQ(sim::liveContexts(), contexts);
+}
+
+TEST_F(Directory, AttributeNamesMatchWithoutRegardToCaseAndLargeTimesComeBeforeNineteenSeventy)
+{
+    create();
+    double lastLogin = 0;
+    EXPECT_TRUE(NDSReadTimeAttribute(QStringLiteral("[root]"),
+                                     QStringLiteral("CN=late.OU=Sales.O=Acme"), 47, lastLogin));
+    EXPECT_NEAR(lastLogin, 713.8651851851852, 1e-9);
+    // No attribute has the empty name of an index past the table.
+    EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 200, lastLogin));
+}
+
+TEST_F(Directory, TextValuesAndNamesThatFillTheirBuffersAreCut)
+{
+    create(kTree + "user CN=" + QByteArray(300, 'u') + ".O=Acme\n");
+    QString text;
+    EXPECT_TRUE(
+        NDSReadTextAttribute(QString(), QStringLiteral("CN=late.OU=Sales.O=Acme"), 30, text));
+    EXPECT_EQ(text, QString(127, QLatin1Char('x')));
+    EXPECT_EQ(NDSWhoAmIName(), QStringLiteral("CN=") + QString(124, QLatin1Char('u')));
+}
+
+TEST_F(Directory, AReadDeliveredInSeveralRoundsIsFollowedToItsEnd)
+{
+    create(kTree + "read-rounds 3\n");
+    directory->clearLog();
+    double lastLogin = 0;
+    EXPECT_TRUE(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(1700000000));
+    EXPECT_EQ(directory->calls().count(QStringLiteral("NWDSRead")), 3);
+}
+
+struct ReadFailure
+{
+    const char *name;
+    const char *entry;
+    const char *directoryError; // what the directory cell reads afterwards
+};
+
+class ReadFailures : public Directory, public ::testing::WithParamInterface<ReadFailure>
+{
+};
+
+TEST_P(ReadFailures, FailAndLeaveTheDestinationAndNoBuffer)
+{
+    const ReadFailure &f = GetParam();
+    create(kTree + "fail " + f.entry + " 0x89FE\n");
+    state().ndsError = 0;
+    double lastLogin = 7.0;
+    EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 47, lastLogin));
+    EXPECT_EQ(lastLogin, 7.0);
+    EXPECT_EQ(base->LastError()->NWNDS(), QLatin1String(f.directoryError));
+    EXPECT_EQ(sim::liveBuffers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Directory, ReadFailures,
+                         ::testing::Values(ReadFailure{"read", "NWDSRead", "89FE"},
+                                           ReadFailure{"putAttrName", "NWDSPutAttrName", "89FE"},
+                                           ReadFailure{"getAttrCount", "NWDSGetAttrCount", "89FE"},
+                                           ReadFailure{"getAttrName", "NWDSGetAttrName", "89FE"},
+                                           ReadFailure{"getAttrVal", "NWDSGetAttrVal", "89FE"},
+                                           // Allocation and initialisation leave no trace.
+                                           ReadFailure{"allocBuf", "NWDSAllocBuf", "0000"},
+                                           ReadFailure{"initBuf", "NWDSInitBuf", "0000"}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Directory, LoginIDIsUpperCasedOrRefilledAndNotifiesTheOwnersControlsInOrder)
+{
+    create();
+    QStringList journal;
+    QWidget window;
+    auto *first = new RecordingControl(&window, &journal);
+    first->setObjectName(QStringLiteral("first"));
+    new QObject(&window); // not a control: receives nothing
+    auto *second = new RecordingControl(&window, &journal);
+    second->setObjectName(QStringLiteral("second"));
+    base->setParent(&window);
+    QList<TNWBase *> changes;
+    QObject::connect(base.get(), &TNWBase::OnUserChange,
+                     [&changes](TNWBase *sender) { changes << sender; });
+
+    base->setLoginID(QStringLiteral("jdoe"));
+    EXPECT_EQ(base->LoginID(), QStringLiteral("JDOE"));
+    base->setLoginID(QString());
+    EXPECT_EQ(base->LoginID(), kUser);
+    EXPECT_EQ(journal, QStringList({"first:b842", "second:b842", "first:b842", "second:b842"}));
+    ASSERT_EQ(changes.count(), 2);
+    EXPECT_EQ(changes.at(0), base.get());
+
+    journal.clear();
+    base->setLoading(true);
+    base->setNDSContextName(QStringLiteral("[Root]"));
+    EXPECT_TRUE(journal.isEmpty());
+    base->setLoading(false);
+    base->setNDSContextName(QStringLiteral("[Root]"));
+    EXPECT_EQ(journal, QStringList({"first:b841", "second:b841"}));
+    base->setParent(nullptr);
+}
+
+TEST_F(Directory, ServerNameOpensAConnectionOrRaisesOnlyWhenNotSilent)
+{
+    create();
+    int changes = 0;
+    QObject::connect(base.get(), &TNWBase::OnServerChange, [&changes] { ++changes; });
+    base->setServerName(QString());
+    EXPECT_EQ(base->ServerName(), QStringLiteral("FS1"));
+    EXPECT_EQ(base->ServerHandle(), 1u);
+
+    base->setServerName(QStringLiteral("fs2"));
+    EXPECT_EQ(base->ServerName(), QStringLiteral("FS2"));
+    EXPECT_EQ(base->ServerHandle(), 2u);
+
+    base->setServerName(QStringLiteral("nosuch"));
+    EXPECT_EQ(base->ServerHandle(), 2u);
+    EXPECT_EQ(base->LastError()->NWServer(), QStringLiteral("8801"));
+
+    base->setSilentExceptions(false);
+    try {
+        base->setServerName(QStringLiteral("nosuch"));
+        ADD_FAILURE() << "no error raised";
+    } catch (const TNWObjError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Invalid Server Handle"));
+    }
+    EXPECT_EQ(changes, 3);
+}
+
+TEST_F(Directory, ObjectTypeOfAnUnknownNameIsUserWhenSilentAndAnErrorOtherwise)
+{
+    create();
+    EXPECT_EQ(base->NWObjectType(), 256);
+    EXPECT_EQ(base->ObjectType(), TNWBase::nwObjTypeUser);
+
+    base->setLoginID(QStringLiteral("nobody"));
+    EXPECT_EQ(base->NWObjectType(), 0);
+    EXPECT_EQ(base->ObjectType(), TNWBase::nwObjTypeUser);
+    base->setSilentExceptions(false);
+    try {
+        base->ObjectType();
+        ADD_FAILURE() << "no error raised";
+    } catch (const TNWObjError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("Invalid Netware Object Type"));
+    }
+}
+
+TEST_F(Directory, DefaultServerAssignedItsValueAgainMakesNoCall)
+{
+    create();
+    base->setDefaultServer(QStringLiteral("FS2"));
+    EXPECT_EQ(state().primaryConnection, 2u);
+    EXPECT_EQ(base->DefaultServer(), QStringLiteral("FS2"));
+    directory->clearLog();
+    base->setDefaultServer(QStringLiteral("FS2"));
+    EXPECT_TRUE(directory->log().isEmpty()) << directory->log().join('\n').toStdString();
+
+    // A server the client does not know leaves everything as it was.
+    base->setDefaultServer(QStringLiteral("NOSUCH"));
+    EXPECT_EQ(state().primaryConnection, 2u);
+    EXPECT_EQ(base->LastError()->NWLib(), QStringLiteral("8801"));
+}
+
+TEST_F(Directory, ServerAndDirectoryQueries)
+{
+    create();
+    EXPECT_EQ(base->NDSPreferredTree(), QStringLiteral("ACME_TREE"));
+    EXPECT_EQ(base->ServerVersion(), QStringLiteral("4.11"));
+    EXPECT_EQ(base->ConnectionID(), 7);
+    EXPECT_EQ(base->MaxServerConns(), 250);
+    EXPECT_EQ(base->BroadcastMode(), TNWBase::nwBroadcastOff);
+    EXPECT_EQ(base->FirstNetworkDrive(), QLatin1Char('F'));
+    EXPECT_EQ(base->NextNetworkDrive(), QLatin1Char('H'));
+    EXPECT_EQ(base->ObjectID(), QStringLiteral("B3A20001"));
+    EXPECT_EQ(base->LoginFullName(), QStringLiteral("Jane Doe"));
+    EXPECT_FALSE(base->ConsoleOperator());
+    EXPECT_FALSE(base->Manager());
+    EXPECT_EQ(base->Version(), QStringLiteral("1.50 / 5.01 - 25 February 2000"));
+}
+
+TEST_F(Directory, DirectoryServerChecks)
+{
+    create();
+    // A directory server that reports no tree: false, the error cell untouched.
+    state().ndsError = 0x1234;
+    EXPECT_FALSE(NDSIsDirectoryServer(4));
+    EXPECT_EQ(state().ndsError, 0x1234u);
+    // A bindery server: false, and the cell says so.
+    EXPECT_FALSE(NDSIsDirectoryServer(3));
+    EXPECT_EQ(state().ndsError, 0xFFFFFFFFu);
+    EXPECT_TRUE(NDSIsDirectoryServer(0));
+}
