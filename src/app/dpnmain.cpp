@@ -120,8 +120,7 @@ QString upperAscii(const QString &text)
 
 // ---------------------------------------------------------------- the show decision
 
-TForm1Core::TForm1Core(const StartupEnvironment &env, QObject *parent)
-    : QObject(parent), m_env(env)
+TForm1Core::TForm1Core(const StartupEnvironment &env, QObject *parent) : QObject(parent), m_env(env)
 {
     setObjectName(QStringLiteral("Form1"));
     // In the order of the window's description, each with its stored values.

@@ -22,8 +22,7 @@ bool inCalendar(double x)
     return x >= kFirstCalendarDay && x < kPastCalendarDay;
 }
 
-void decodeCalendar(std::int64_t days, std::int32_t &year, std::uint16_t &month,
-                    std::uint16_t &day)
+void decodeCalendar(std::int64_t days, std::int32_t &year, std::uint16_t &month, std::uint16_t &day)
 {
     // days counts from 1 January of year 1 = 0.
     constexpr std::int64_t d1 = 365, d4 = d1 * 4 + 1, d100 = d4 * 25 - 1, d400 = d100 * 4 + 1;
@@ -158,10 +157,10 @@ TDateTime UTCToLocalTime(TDateTime utc, const platform::TimeZoneQuery &zone)
 
 TDateTime FromLocalTime(const platform::LocalTime &t)
 {
-    const TDateTime day = EncodeDate(t.year, static_cast<std::uint16_t>(t.month),
-                                     static_cast<std::uint16_t>(t.day));
-    const double time = (t.hour * 3600000.0 + t.minute * 60000.0 + t.second * 1000.0 + t.msec) /
-                        86400000.0;
+    const TDateTime day =
+        EncodeDate(t.year, static_cast<std::uint16_t>(t.month), static_cast<std::uint16_t>(t.day));
+    const double time =
+        (t.hour * 3600000.0 + t.minute * 60000.0 + t.second * 1000.0 + t.msec) / 86400000.0;
     return day >= 0 ? day + time : day - time;
 }
 

@@ -36,7 +36,8 @@ public:
 
 inline const QString kShellFoldersKey =
     QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders");
-inline const QString kMachineFoldersKey = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
+inline const QString kMachineFoldersKey =
+    QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
 
 // The POSIX answer: XDG base and user directories.
 const SettingsStore &systemSettings();

@@ -78,7 +78,7 @@ QHash<QString, QString> shellFolders()
         const char *value;
         const char *xdg;
     } map[] = {
-        {"desktop", "XDG_DESKTOP_DIR"},     {"personal", "XDG_DOCUMENTS_DIR"},
+        {"desktop", "XDG_DESKTOP_DIR"},      {"personal", "XDG_DOCUMENTS_DIR"},
         {"my pictures", "XDG_PICTURES_DIR"}, {"templates", "XDG_TEMPLATES_DIR"},
         {"my music", "XDG_MUSIC_DIR"},       {"my video", "XDG_VIDEOS_DIR"},
     };

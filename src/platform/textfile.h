@@ -17,8 +17,8 @@ bool fileExists(const QString &path);
 
 struct FirstLine
 {
-    int error = 0;         // 0, or an input/output error code
-    QByteArray text;       // the characters before the first CR or LF
+    int error = 0;          // 0, or an input/output error code
+    QByteArray text;        // the characters before the first CR or LF
     bool truncated = false; // the line was longer than the limit and was cut there
 };
 

@@ -38,7 +38,9 @@ int ioErrorFromErrno(int err, bool creating)
 
 bool fileExists(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     const QByteArray p = path.toLocal8Bit();
     return !p.isEmpty() && ::stat(p.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
 }

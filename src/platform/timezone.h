@@ -37,7 +37,9 @@ std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds);
 class FixedTimeZone : public TimeZoneQuery
 {
 public:
-    FixedTimeZone(std::uint32_t result, TimeZoneInformation info) : m_result(result), m_info(info) {}
+    FixedTimeZone(std::uint32_t result, TimeZoneInformation info) : m_result(result), m_info(info)
+    {
+    }
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
         info = m_info;

@@ -24,7 +24,8 @@ public:
     {
         info = {};
         tzset();
-        const std::time_t now = m_fixed >= 0 ? static_cast<std::time_t>(m_fixed) : std::time(nullptr);
+        const std::time_t now =
+            m_fixed >= 0 ? static_cast<std::time_t>(m_fixed) : std::time(nullptr);
         std::tm cur{};
         if (now == static_cast<std::time_t>(-1) || !localAt(now, cur))
             return TIME_ZONE_ID_INVALID;

@@ -128,7 +128,8 @@ TEST_F(Decision, UnreachableDirectoryKeepsDayZero)
     directory.name.clear();
     EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::Show);
     EXPECT_EQ(programValues().LastLoginDay, "364");
-    EXPECT_TRUE(core->caption().startsWith(QStringLiteral("  \u00B7 Last Login: 30 Dec 1899 05:00:00")))
+    EXPECT_TRUE(
+        core->caption().startsWith(QStringLiteral("  \u00B7 Last Login: 30 Dec 1899 05:00:00")))
         << core->caption().toStdString();
     // On the 364th day of the year the same login ends.
     today(12, 30);
@@ -289,10 +290,14 @@ TEST_F(DayStamp, ReadAndWriteErrorsCarryTheirMessages)
 
 TEST(InOutError, MessagesByCode)
 {
-    const std::pair<int, const char *> rows[] = {
-        {2, "File not found"},     {3, "Invalid filename"},      {4, "Too many open files"},
-        {5, "File access denied"}, {100, "Read beyond end of file"}, {101, "Disk full"},
-        {106, "Invalid numeric input"}, {32, "I/O error 32"}};
+    const std::pair<int, const char *> rows[] = {{2, "File not found"},
+                                                 {3, "Invalid filename"},
+                                                 {4, "Too many open files"},
+                                                 {5, "File access denied"},
+                                                 {100, "Read beyond end of file"},
+                                                 {101, "Disk full"},
+                                                 {106, "Invalid numeric input"},
+                                                 {32, "I/O error 32"}};
     for (const auto &[code, text] : rows)
         EXPECT_EQ(EInOutError(code).message(), text);
 }

@@ -151,8 +151,7 @@ TEST_P(PathExpansion, ReplacesOnlyTheLastCompletePair)
 INSTANTIATE_TEST_SUITE_P(
     Values, PathExpansion,
     testing::Values(
-        ExpansionCase{"Empty", "", ""},
-        ExpansionCase{"Plain", "C:\\Data", "C:\\Data"},
+        ExpansionCase{"Empty", "", ""}, ExpansionCase{"Plain", "C:\\Data", "C:\\Data"},
         ExpansionCase{"Leading", "%USERPROFILE%\\Local Settings",
                       "C:\\Users\\jdoe\\Local Settings"},
         ExpansionCase{"TwoPairsOnlyLast", "%SYSTEMDRIVE%\\x\\%USERPROFILE%\\y",

@@ -33,12 +33,10 @@ INSTANTIATE_TEST_SUITE_P(
                     DayCase{"LeapDay2004", EncodeDate(2004, 2, 29), 60},
                     DayCase{"LastOfDecember1900", EncodeDate(1900, 12, 31), 365},
                     DayCase{"LastOfDecember2000", EncodeDate(2000, 12, 31), 366},
-                    DayCase{"Zero", 0.0, 364},
-                    DayCase{"MinusOne", -1.0, 363},
+                    DayCase{"Zero", 0.0, 364}, DayCase{"MinusOne", -1.0, 363},
                     DayCase{"NegativeFractionStaysOnDayZero", -0.2083, 364},
                     DayCase{"TimeOfDayIgnored", 12345.99, DayNumber(12345.0)},
-                    DayCase{"YearOne", -693593.0, 1},
-                    DayCase{"Year9999End", 2958465.0, 365}),
+                    DayCase{"YearOne", -693593.0, 1}, DayCase{"Year9999End", 2958465.0, 365}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(DecodeDate, RoundTripsEveryDayOfTheCalendarRange)
@@ -115,20 +113,33 @@ TEST_P(UtcToLocalTest, MovesByTheCurrentBias)
     EXPECT_NEAR(UTCToLocalTime(c.utc, zone), c.local, 1e-9);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Biases, UtcToLocalTest,
-    testing::Values(
-        BiasCase{"StandardWest", platform::TIME_ZONE_ID_STANDARD, {300, 0, -60}, 12345.5,
-                 12345.5 - 300 / 1440.0},
-        BiasCase{"DaylightWest", platform::TIME_ZONE_ID_DAYLIGHT, {300, 0, -60}, 12345.5,
-                 12345.5 - 240 / 1440.0},
-        BiasCase{"EastCrossesMidnight", platform::TIME_ZONE_ID_STANDARD, {-60, 0, 0}, 12345.98,
-                 12345.98 + 60 / 1440.0},
-        BiasCase{"ZoneWithoutDaylightSaving", platform::TIME_ZONE_ID_UNKNOWN, {-540, 0, 0}, 100.0,
-                 100.0 + 540 / 1440.0},
-        BiasCase{"ZeroMovesBeforeDayZero", platform::TIME_ZONE_ID_STANDARD, {300, 0, 0}, 0.0,
-                 -300 / 1440.0}),
-    [](const auto &info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Biases, UtcToLocalTest,
+                         testing::Values(BiasCase{"StandardWest",
+                                                  platform::TIME_ZONE_ID_STANDARD,
+                                                  {300, 0, -60},
+                                                  12345.5,
+                                                  12345.5 - 300 / 1440.0},
+                                         BiasCase{"DaylightWest",
+                                                  platform::TIME_ZONE_ID_DAYLIGHT,
+                                                  {300, 0, -60},
+                                                  12345.5,
+                                                  12345.5 - 240 / 1440.0},
+                                         BiasCase{"EastCrossesMidnight",
+                                                  platform::TIME_ZONE_ID_STANDARD,
+                                                  {-60, 0, 0},
+                                                  12345.98,
+                                                  12345.98 + 60 / 1440.0},
+                                         BiasCase{"ZoneWithoutDaylightSaving",
+                                                  platform::TIME_ZONE_ID_UNKNOWN,
+                                                  {-540, 0, 0},
+                                                  100.0,
+                                                  100.0 + 540 / 1440.0},
+                                         BiasCase{"ZeroMovesBeforeDayZero",
+                                                  platform::TIME_ZONE_ID_STANDARD,
+                                                  {300, 0, 0},
+                                                  0.0,
+                                                  -300 / 1440.0}),
+                         [](const auto &info) { return std::string(info.param.name); });
 
 TEST(UtcToLocal, EastCrossingMidnightIsTheNextDay)
 {

@@ -2,8 +2,8 @@
 
 #include "testsupport.h"
 
-#include <QStringList>
 #include <QProcess>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <optional>
 

@@ -24,10 +24,14 @@ TEST(ErrorText, FullStopOnlyAfterCharactersThatSortAfterIt)
 
 TEST(StrToInt, DecimalWithSignInTheSigned32BitRange)
 {
-    const std::pair<const char *, int> good[] = {
-        {"0", 0},         {"7", 7},     {"+7", 7}, {"-7", -7}, {"  12", 12}, {"007", 7},
-        {"2147483647", std::numeric_limits<int>::max()},
-        {"-2147483648", std::numeric_limits<int>::min()}};
+    const std::pair<const char *, int> good[] = {{"0", 0},
+                                                 {"7", 7},
+                                                 {"+7", 7},
+                                                 {"-7", -7},
+                                                 {"  12", 12},
+                                                 {"007", 7},
+                                                 {"2147483647", std::numeric_limits<int>::max()},
+                                                 {"-2147483648", std::numeric_limits<int>::min()}};
     for (const auto &[text, value] : good)
         EXPECT_EQ(framework::StrToInt(QString::fromLatin1(text)), value) << text;
     for (const char *bad : {"", " ", "+", "-", "abc", "1x", "12 ", "2147483648", "-2147483649",

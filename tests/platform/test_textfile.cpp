@@ -83,8 +83,8 @@ TEST(ReplaceFile, UnwritableFolderKeepsTheOldFile)
     QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     EXPECT_EQ(replaceFile(path, "36\r\n"), kIoAccessDenied);
     EXPECT_EQ(testsupport::readFile(path), QByteArray("35\r\n"));
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                          QFileDevice::ExeOwner);
+    QFile::setPermissions(dir.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 }
 
 TEST(FileExists, FoldersAreNotFiles)

@@ -39,14 +39,15 @@ constexpr std::int64_t kSummer = 1784116800;
 
 INSTANTIATE_TEST_SUITE_P(
     RealZones, ZoneTest,
-    testing::Values(ZoneCase{"NewYorkWinter", "America/New_York", kWinter, TIME_ZONE_ID_STANDARD, 300},
-                    ZoneCase{"NewYorkSummer", "America/New_York", kSummer, TIME_ZONE_ID_DAYLIGHT, 240},
-                    ZoneCase{"BerlinWinter", "Europe/Berlin", kWinter, TIME_ZONE_ID_STANDARD, -60},
-                    ZoneCase{"BerlinSummer", "Europe/Berlin", kSummer, TIME_ZONE_ID_DAYLIGHT, -120},
-                    ZoneCase{"SydneySummer", "Australia/Sydney", kWinter, TIME_ZONE_ID_DAYLIGHT, -660},
-                    ZoneCase{"SydneyWinter", "Australia/Sydney", kSummer, TIME_ZONE_ID_STANDARD, -600},
-                    ZoneCase{"Tokyo", "Asia/Tokyo", kSummer, TIME_ZONE_ID_UNKNOWN, -540},
-                    ZoneCase{"Utc", "UTC", kWinter, TIME_ZONE_ID_UNKNOWN, 0}),
+    testing::Values(
+        ZoneCase{"NewYorkWinter", "America/New_York", kWinter, TIME_ZONE_ID_STANDARD, 300},
+        ZoneCase{"NewYorkSummer", "America/New_York", kSummer, TIME_ZONE_ID_DAYLIGHT, 240},
+        ZoneCase{"BerlinWinter", "Europe/Berlin", kWinter, TIME_ZONE_ID_STANDARD, -60},
+        ZoneCase{"BerlinSummer", "Europe/Berlin", kSummer, TIME_ZONE_ID_DAYLIGHT, -120},
+        ZoneCase{"SydneySummer", "Australia/Sydney", kWinter, TIME_ZONE_ID_DAYLIGHT, -660},
+        ZoneCase{"SydneyWinter", "Australia/Sydney", kSummer, TIME_ZONE_ID_STANDARD, -600},
+        ZoneCase{"Tokyo", "Asia/Tokyo", kSummer, TIME_ZONE_ID_UNKNOWN, -540},
+        ZoneCase{"Utc", "UTC", kWinter, TIME_ZONE_ID_UNKNOWN, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ZoneTest, DaylightBiasIsTheDifferenceToStandardTime)
