@@ -7,6 +7,7 @@
 #include "simclient.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QWidget>
 #include <gtest/gtest.h>
 #include <memory>
@@ -423,4 +424,65 @@ TEST_F(Directory, DirectoryServerChecks)
     EXPECT_FALSE(NDSIsDirectoryServer(3));
     EXPECT_EQ(state().ndsError, 0xFFFFFFFFu);
     EXPECT_TRUE(NDSIsDirectoryServer(0));
+}
+
+TEST_F(Directory, ABinderyConnectionAnswersThroughTheCallsLibrary)
+{
+    // The Unicode tables refuse, so the directory start-up fails and nothing uses it.
+    create(R"(
+server FS1 1 bindery
+user CN=jdoe.OU=Sales.O=Acme
+connection-number 7
+fail NWInitUnicodeTables 0xFE0F
+object CN=jdoe.OU=Sales.O=Acme
+  id 0x0100A2B3
+  bindery-type 256
+  attribute Full Name = text Jane Doe
+)");
+    EXPECT_TRUE(base->NetAvailable());
+    EXPECT_FALSE(base->NDSAvailable());
+    EXPECT_FALSE(state().directoryInUse);
+    EXPECT_EQ(base->LoginID(), QStringLiteral("JDOE"));
+    EXPECT_TRUE(directory->log().contains(QStringLiteral("NWGetConnectionInformation 0 number=7")));
+    EXPECT_EQ(base->NWObjectType(), 256);
+    EXPECT_EQ(base->ObjectType(), TNWBase::nwObjTypeUser);
+    EXPECT_EQ(base->ObjectID(), QStringLiteral("B3A20001"));
+    EXPECT_EQ(base->LoginFullName(), QStringLiteral("Jane Doe"));
+    base->setNDSContextName(QStringLiteral("Sales.Acme"));
+    EXPECT_EQ(base->NDSContextName(), QString());
+}
+
+TEST_F(Directory, ModeSettersReachTheClient)
+{
+    create();
+    directory->clearLog();
+    base->setBroadcastMode(TNWBase::nwBroadcastServerOnly);
+    base->setShellErrorMode(TNWBase::nwErrDOS);
+    EXPECT_EQ(directory->log(), QStringList({QStringLiteral("NWSetBroadcastMode 0 mode=1"),
+                                             QStringLiteral("NWSetNetWareErrorMode 0 mode=2")}));
+    EXPECT_EQ(base->BroadcastMode(), TNWBase::nwBroadcastServerOnly);
+}
+
+TEST_F(Directory, ServerDateAndTimeGoBothWays)
+{
+    create();
+    const QDateTime now = QDateTime::currentDateTime();
+    const double expected = now.date().toJulianDay() - QDate(1899, 12, 30).toJulianDay() +
+                            now.time().msecsSinceStartOfDay() / 86400000.0;
+    EXPECT_NEAR(base->ServerDate(), expected, 5.0 / 86400);
+
+    directory->clearLog();
+    // 8 December 2026 09:05:30
+    base->setServerDate(46364.0 + (9 * 3600 + 5 * 60 + 30) / 86400.0);
+    EXPECT_EQ(directory->log(),
+              QStringList{QStringLiteral("NWSetFileServerDateAndTime 0 126 12 8 9 5 30")});
+}
+
+TEST_F(Directory, TheStandInTakesLoginTimesRelativeToToday)
+{
+    create(kTree + "object CN=back.O=Acme\n  attribute Last Login Time = time 3 days ago 12:00\n");
+    double lastLogin = 0;
+    ASSERT_TRUE(NDSReadTimeAttribute(QString(), QStringLiteral("CN=back.O=Acme"), 47, lastLogin));
+    const QDateTime expected(QDate::currentDate().addDays(-3), QTime(12, 0));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::int32_t(expected.toSecsSinceEpoch())));
 }
