@@ -1,0 +1,72 @@
+#!/bin/bash
+# Runs a command with a private CUPS server and its default printer, a raw queue that keeps
+# every job's document (the PDF that Qt sends) in the spool folder. Exits 77 (skipped) when
+# CUPS is not installed.
+#   with_cups_printer.sh COMMAND [ARGS...]
+# The command sees CUPS_SERVER and DAYPANE_TEST_PRINTER_SPOOL (the jobs' documents: d*-001).
+set -u
+CUPSD=$(command -v cupsd || echo /usr/sbin/cupsd)
+if [ ! -x "$CUPSD" ] || ! command -v lpadmin >/dev/null; then
+  echo "cups is not installed; skipping" >&2
+  exit 77
+fi
+
+dir=$(mktemp -d /tmp/daypane-cups.XXXXXX)
+mkdir -p "$dir"/{etc,spool,tmp,cache,state,log}
+# The server writes the jobs as its own user.
+chmod 755 "$dir"
+chmod 1777 "$dir/tmp"
+cat > "$dir/cupsd.conf" <<CONF
+Listen $dir/cups.sock
+LogLevel warn
+PreserveJobHistory Yes
+PreserveJobFiles Yes
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  JobPrivateAccess all
+  JobPrivateValues none
+  SubscriptionPrivateAccess all
+  SubscriptionPrivateValues none
+  <Limit All>
+    Order allow,deny
+    Allow all
+  </Limit>
+</Policy>
+CONF
+cat > "$dir/cups-files.conf" <<CONF
+ServerRoot $dir/etc
+RequestRoot $dir/spool
+TempDir $dir/tmp
+CacheDir $dir/cache
+StateDir $dir/state
+ErrorLog $dir/log/error_log
+AccessLog $dir/log/access_log
+PageLog $dir/log/page_log
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+CONF
+
+"$CUPSD" -f -c "$dir/cupsd.conf" -s "$dir/cups-files.conf" >"$dir/log/cupsd.out" 2>&1 &
+cupsd_pid=$!
+cleanup() {
+  kill "$cupsd_pid" 2>/dev/null
+  wait "$cupsd_pid" 2>/dev/null
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+
+export CUPS_SERVER="$dir/cups.sock"
+for _ in $(seq 100); do
+  [ -S "$CUPS_SERVER" ] && lpstat -r >/dev/null 2>&1 && break
+  sleep 0.1
+done
+if ! lpadmin -p DaypanePDF -E -v file:///dev/null -m raw 2>"$dir/log/lpadmin.out" ||
+   ! lpadmin -d DaypanePDF; then
+  cat "$dir/log/lpadmin.out" "$dir/log/cupsd.out" >&2
+  exit 1
+fi
+export DAYPANE_TEST_PRINTER_SPOOL="$dir/spool"
+"$@"
