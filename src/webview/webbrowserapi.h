@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPluginLoader>
 #include <QString>
+#include <QVariant>
 #include <QWidget>
 
 namespace webview {
@@ -71,6 +72,56 @@ inline QObject *loadWebBrowserFactory(const QString &directory, QString *error =
     if (error)
         *error = reason;
     return factory;
+}
+
+// Asks the factory for a control; nullptr with the factory's reason when it cannot make one.
+inline QWidget *createWebBrowser(QObject *factory, QWidget *parent, QString *error = nullptr)
+{
+    QWidget *browser = nullptr;
+    if (!factory || !QMetaObject::invokeMethod(factory, "create", Q_RETURN_ARG(QWidget *, browser),
+                                               Q_ARG(QWidget *, parent))) {
+        if (error)
+            *error = QStringLiteral("The web browser plugin offers no control");
+        return nullptr;
+    }
+    if (!browser && error)
+        QMetaObject::invokeMethod(factory, "errorString", Q_RETURN_ARG(QString, *error));
+    return browser;
+}
+
+// The control's calls by name; a control without the call gives kMemberNotFound.
+inline int navigate(QObject *browser, const QString &url)
+{
+    int result = kMemberNotFound;
+    QMetaObject::invokeMethod(browser, "Navigate", Q_RETURN_ARG(int, result), Q_ARG(QString, url));
+    return result;
+}
+
+inline int execWB(QObject *browser, int cmdID, int cmdExecOpt)
+{
+    int result = kMemberNotFound;
+    QMetaObject::invokeMethod(browser, "ExecWB", Q_RETURN_ARG(int, result), Q_ARG(int, cmdID),
+                              Q_ARG(int, cmdExecOpt));
+    return result;
+}
+
+inline int setDispatchProperty(QObject *browser, int dispId, const QVariant &value)
+{
+    int result = kMemberNotFound;
+    QMetaObject::invokeMethod(browser, "SetDispatchProperty", Q_RETURN_ARG(int, result),
+                              Q_ARG(int, dispId), Q_ARG(QVariant, value));
+    return result;
+}
+
+// The text of a failure code: the control's description, else the platform's message,
+// else "OLE error %.8x".
+inline QString errorText(QObject *browser, int code)
+{
+    QString text;
+    if (!QMetaObject::invokeMethod(browser, "ErrorText", Q_RETURN_ARG(QString, text),
+                                   Q_ARG(int, code)))
+        text = QString::asprintf("OLE error %.8x", unsigned(code));
+    return text;
 }
 
 } // namespace webview

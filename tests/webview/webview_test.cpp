@@ -27,43 +27,18 @@ QObject *factory()
 
 QWidget *createBrowser(QWidget *parent)
 {
-    QWidget *browser = nullptr;
-    QMetaObject::invokeMethod(factory(), "create", Q_RETURN_ARG(QWidget *, browser),
-                              Q_ARG(QWidget *, parent));
+    QString error;
+    QWidget *browser = webview::createWebBrowser(factory(), parent, &error);
+    EXPECT_NE(browser, nullptr) << error.toStdString();
     return browser;
 }
 
-int navigate(QWidget *browser, const QString &url)
-{
-    int result = 1;
-    EXPECT_TRUE(QMetaObject::invokeMethod(browser, "Navigate", Q_RETURN_ARG(int, result),
-                                          Q_ARG(QString, url)));
-    return result;
-}
+using webview::errorText;
+using webview::execWB;
+using webview::navigate;
+using webview::setDispatchProperty;
 
-int execWB(QWidget *browser, int cmd, int opt)
-{
-    int result = 1;
-    EXPECT_TRUE(QMetaObject::invokeMethod(browser, "ExecWB", Q_RETURN_ARG(int, result),
-                                          Q_ARG(int, cmd), Q_ARG(int, opt)));
-    return result;
-}
-
-int setDispatchProperty(QWidget *browser, int id, const QVariant &value)
-{
-    int result = 1;
-    EXPECT_TRUE(QMetaObject::invokeMethod(browser, "SetDispatchProperty", Q_RETURN_ARG(int, result),
-                                          Q_ARG(int, id), Q_ARG(QVariant, value)));
-    return result;
-}
-
-QString errorText(QWidget *browser, int code)
-{
-    QString text;
-    EXPECT_TRUE(QMetaObject::invokeMethod(browser, "ErrorText", Q_RETURN_ARG(QString, text),
-                                          Q_ARG(int, code)));
-    return text;
-}
+bool g_withoutSharedContexts = false;
 
 } // namespace
 
@@ -226,10 +201,23 @@ TEST_F(WebBrowserControl, ClientAlignmentFollowsTheWindow)
     QTRY_COMPARE_WITH_TIMEOUT(m_browser->geometry(), QRect(0, 27, 800, 473), 5000);
 }
 
+TEST(WebBrowserFactory, RefusesWithoutSharedContextsInsteadOfCrashing)
+{
+    if (!g_withoutSharedContexts)
+        GTEST_SKIP() << "run with --without-shared-contexts";
+    QWidget window;
+    QString error;
+    EXPECT_EQ(webview::createWebBrowser(factory(), &window, &error), nullptr);
+    EXPECT_TRUE(error.contains(QStringLiteral("AA_ShareOpenGLContexts"))) << error.toStdString();
+}
+
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; ++i)
+        g_withoutSharedContexts |= qstrcmp(argv[i], "--without-shared-contexts") == 0;
     // The engine, loaded from a plugin, needs this before the application object exists.
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (!g_withoutSharedContexts)
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
