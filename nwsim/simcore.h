@@ -3,6 +3,7 @@
 // The stand-in client's shared state: the directory described by the file that
 // NWSIM_DIRECTORY names, the contexts, buffers and connections, and the call log.
 
+#define NW_CLIENT_IMPLEMENTATION
 #include "netware/nwclient.h"
 
 #include <cstdint>

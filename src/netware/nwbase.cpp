@@ -580,11 +580,10 @@ QChar TNWBase::NextNetworkDrive() const
     return QChar(0);
 }
 
-QString TNWBase::ServerVersion() const
+QString TNWBase::ServerVersion()
 {
     ServerInformation info;
-    const quint32 handle = m_serverHandle != 0 ? m_serverHandle : PrimaryConnection();
-    if (!layers().server || !layers().server->information(handle, info))
+    if (!layers().server || !layers().server->information(ServerHandle(), info))
         return QStringLiteral("0.0");
     return QStringLiteral("%1.%2").arg(info.major).arg(info.minor);
 }

@@ -173,7 +173,7 @@ public:
     explicit TNWBase(QObject *owner = nullptr);
     ~TNWBase() override;
 
-    QString ServerVersion() const;
+    QString ServerVersion();
     bool NetAvailable() const { return m_netAvailable; }
     QString NDSContextName() const { return m_contextName; }
     void setNDSContextName(const QString &name);

@@ -177,8 +177,12 @@ inline constexpr std::uint32_t kConnInfoServerName = 7;
       (NWDSContextHandle context, NWCONN_HANDLE conn, const char *name256, std::uint32_t *id))     \
     X(NWGetPreferredDSServer, NWRCODE, (NWCONN_HANDLE * conn))
 
+// A client implementation declares the entry points, so that the compiler checks every
+// definition against the list; the binding only ever reaches them through GetProcAddress.
+#ifdef NW_CLIENT_IMPLEMENTATION
 extern "C" {
 #define NW_DECLARE_ENTRY(name, result, params) result name params;
 NW_CLIENT_ENTRY_POINTS(NW_DECLARE_ENTRY)
 #undef NW_DECLARE_ENTRY
 }
+#endif

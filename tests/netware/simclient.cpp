@@ -39,9 +39,7 @@ namespace {
 void *hook(const char *name)
 {
     // Only finds the stand-in when the binding has loaded it already.
-    static void *core = dlopen(NWSIM_CORE_PATH, RTLD_NOW | RTLD_NOLOAD);
-    if (core == nullptr)
-        core = dlopen(NWSIM_CORE_PATH, RTLD_NOW | RTLD_NOLOAD);
+    void *core = dlopen(NWSIM_CORE_PATH, RTLD_NOW | RTLD_NOLOAD);
     return core ? dlsym(core, name) : nullptr;
 }
 
