@@ -660,6 +660,60 @@ QList<QObject *> FormComponents::inOrder() const
     return list;
 }
 
+FormReader::FormReader()
+{
+    registerSubValueConverter(QMetaType::fromType<QImage>(), QStringLiteral("Data"),
+                              [](const FormValue &value) -> std::optional<QVariant> {
+                                  if (value.kind != FormValue::Kind::Binary)
+                                      return std::nullopt;
+                                  if (auto image = pictureFromFormData(value.data))
+                                      return QVariant(*image);
+                                  return std::nullopt;
+                              });
+}
+
+void FormReader::registerSubValueConverter(QMetaType type, const QString &subProperty,
+                                           ValueConverter converter)
+{
+    m_subValueConverters.insert({type.id(), subProperty}, std::move(converter));
+}
+
+std::optional<QImage> pictureFromFormData(const QByteArray &data)
+{
+    if (data.isEmpty())
+        return std::nullopt;
+    const qsizetype nameLength = uchar(data.at(0));
+    if (nameLength == 0 || 1 + nameLength > data.size())
+        return std::nullopt;
+    const QByteArray className = data.mid(1, nameLength);
+    QByteArray file = data.mid(1 + nameLength);
+    const char *format = nullptr;
+    if (className == "TBitmap") {
+        if (file.size() < 4)
+            return std::nullopt;
+        const quint32 size = quint32(uchar(file.at(0))) | quint32(uchar(file.at(1))) << 8 |
+                             quint32(uchar(file.at(2))) << 16 | quint32(uchar(file.at(3))) << 24;
+        if (size == 0)
+            return QImage();
+        if (size > quint32(file.size() - 4))
+            return std::nullopt;
+        file = file.mid(4, qsizetype(size));
+        format = "BMP";
+    } else if (className == "TIcon") {
+        format = "ICO";
+    } else if (className == "TPngImage" || className == "TPNGObject") {
+        format = "PNG";
+    } else if (className == "TJPEGImage") {
+        format = "JPEG";
+    } else {
+        return std::nullopt;
+    }
+    QImage image;
+    if (!image.loadFromData(file, format))
+        return std::nullopt;
+    return image;
+}
+
 void FormReader::registerClass(const QString &className, bool visual, Factory factory)
 {
     m_classes.insert(className, ClassEntry{visual, std::move(factory)});
@@ -873,8 +927,26 @@ void FormReader::applyProperty(Context &ctx, QObject *target, const FormProperty
                      QStringLiteral("property %1 of %2 does not exist")
                          .arg(property.name, componentName(target)));
         QObject *sub = nullptr;
-        if (meta.metaType().flags().testFlag(QMetaType::PointerToQObject))
+        if (meta.metaType().flags().testFlag(QMetaType::PointerToQObject)) {
             sub = meta.read(object).value<QObject *>();
+        } else if (i + 2 == parts.size()) {
+            const auto it = m_subValueConverters.constFind({meta.metaType().id(), parts.last()});
+            if (it != m_subValueConverters.cend()) {
+                if (!meta.isWritable())
+                    ctx.fail(property.line, property.name,
+                             QStringLiteral("property %1 of %2 is read-only")
+                                 .arg(parts[i], componentName(target)));
+                const std::optional<QVariant> converted = (*it)(property.value);
+                if (!converted)
+                    throwInvalidValue(ctx.form.resource, property, target, meta.metaType());
+                if (!meta.write(object, *converted))
+                    ctx.fail(
+                        property.line, property.name,
+                        QStringLiteral("property %1 of %2 rejected the value %3")
+                            .arg(property.name, componentName(target), valueText(property.value)));
+                return;
+            }
+        }
         if (!sub)
             ctx.fail(property.line, property.name,
                      QStringLiteral("property %1 of %2 holds no object for %3")
@@ -1010,6 +1082,14 @@ QVariant FormReader::convertValue(Context &ctx, QObject *target, const QMetaProp
             if (auto converted = integerOfType(type, value.integer))
                 return *converted;
             throwInvalidValue(ctx.form.resource, property, target, type);
+        }
+        // An enumeration the meta-object system has no keys for (a colour): any value of its size.
+        if (type.flags().testFlag(QMetaType::IsEnumeration)) {
+            if (type.sizeOf() < 8 && (value.integer < -(qint64(1) << (type.sizeOf() * 8 - 1)) ||
+                                      value.integer >= (qint64(1) << (type.sizeOf() * 8))))
+                throwInvalidValue(ctx.form.resource, property, target, type);
+            if (auto converted = integerOfType(type, value.integer))
+                return *converted;
         }
         if (auto converted = integerValue(type, value.integer))
             return *converted;

@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QMetaType>
 #include <QPointer>
@@ -145,6 +146,12 @@ public:
     void registerIdentifierConverter(QMetaType type, IdentifierConverter converter);
     // Every value given to a property of this type goes through the converter first.
     void registerValueConverter(QMetaType type, ValueConverter converter);
+    // A dotted write "Picture.Data" to a property of a value type (not an object): the converter
+    // turns the value into the whole property's value. QImage's "Data" is registered already.
+    void registerSubValueConverter(QMetaType type, const QString &subProperty,
+                                   ValueConverter converter);
+
+    FormReader();
 
     // Phase one: creates the non-visual components (wherever they stand) in description order,
     // owned by `owner`, applies their values and binds their events to slots of `handlers`
@@ -184,6 +191,12 @@ private:
     QHash<QString, ClassEntry> m_classes;
     QHash<int, ValueConverter> m_valueConverters;
     QHash<int, IdentifierConverter> m_identifierConverters;
+    QHash<QPair<int, QString>, ValueConverter> m_subValueConverters;
 };
+
+// The picture of a "Picture.Data" value: a length-prefixed class name ("TBitmap": a 32-bit
+// size and a BMP file; "TIcon", "TPngImage", "TJPEGImage": the file itself). A TBitmap of size
+// 0 is no picture (a null image); anything malformed gives nullopt.
+std::optional<QImage> pictureFromFormData(const QByteArray &data);
 
 } // namespace framework

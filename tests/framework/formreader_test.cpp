@@ -2,6 +2,7 @@
 #include "formtestclasses.h"
 #include "framework/formreader.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <gtest/gtest.h>
 #include <memory>
@@ -186,6 +187,99 @@ TEST(FormReaderPhaseOne, ValueConverterTakesEveryKindForItsType)
     EXPECT_THROW(reader.createNonVisual(parse("object F: TForm1\n object T: TThing\n"
                                               "  Color = clRed\n end\nend\n"),
                                         &core),
+                 EFormPropertyError);
+}
+
+TEST(FormReaderPhaseOne, EnumerationWithoutKeysTakesAnyNumberOfItsSize)
+{
+    TTestCore core;
+    FormComponents components;
+    runPhaseOne("object F: TForm1\n"
+                "  object A: TThing\n"
+                "    Shade = $FF00000A\n"
+                "  end\n"
+                "  object B: TThing\n"
+                "    Shade = -1\n"
+                "  end\n"
+                "end\n",
+                core, &components);
+    EXPECT_EQ(quint32(components.get<TThing>(QStringLiteral("A"))->Shade()), 0xFF00000Au);
+    EXPECT_EQ(qint32(components.get<TThing>(QStringLiteral("B"))->Shade()), -1);
+    EXPECT_THROW(runPhaseOne("object F: TForm1\n object A: TThing\n  Shade = $1FF00000A\n"
+                             " end\nend\n",
+                             core),
+                 EFormPropertyError);
+}
+
+namespace {
+QByteArray pictureData(const QByteArray &className, const QByteArray &file, bool sizePrefix)
+{
+    QByteArray data;
+    data.append(char(className.size()));
+    data.append(className);
+    if (sizePrefix) {
+        const quint32 n = quint32(file.size());
+        for (int i = 0; i < 4; ++i)
+            data.append(char((n >> (8 * i)) & 0xFF));
+    }
+    return data + file;
+}
+
+QByteArray bmpFile()
+{
+    QImage image(2, 3, QImage::Format_RGB32);
+    image.fill(QColor(0, 0, 128));
+    image.setPixel(1, 2, qRgb(255, 0, 0));
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    return bytes;
+}
+} // namespace
+
+TEST(FormReaderPhaseOne, PictureDataBecomesTheImage)
+{
+    TTestCore core;
+    FormComponents components;
+    const QByteArray text = "object F: TForm1\n  object A: TThing\n    Picture.Data = {\n      " +
+                            pictureData("TBitmap", bmpFile(), true).toHex().toUpper() +
+                            "}\n  end\n  object B: TThing\n    Picture.Data = {\n"
+                            "      07544269746D617000000000}\n  end\nend\n";
+    formLog().clear();
+    components = makeReader().createNonVisual(parseFormDescription(text, "TEST"), &core);
+    const QImage picture = components.get<TThing>(QStringLiteral("A"))->Picture();
+    ASSERT_EQ(picture.size(), QSize(2, 3));
+    EXPECT_EQ(picture.pixel(1, 2), qRgb(255, 0, 0));
+    EXPECT_EQ(picture.pixel(0, 0), qRgb(0, 0, 128));
+    EXPECT_TRUE(components.get<TThing>(QStringLiteral("B"))->Picture().isNull());
+}
+
+TEST(FormReaderPhaseOne, MalformedPictureDataIsRejected)
+{
+    const QByteArray bmp = bmpFile();
+    const struct
+    {
+        const char *label;
+        QByteArray data;
+    } rows[] = {
+        {"empty", QByteArray()},
+        {"name longer than data", QByteArray("\x09TBit")},
+        {"size beyond the data", pictureData("TBitmap", bmp, true).chopped(3)},
+        {"no size", QByteArray("\x07TBitmap\x01")},
+        {"not a bitmap", pictureData("TBitmap", "not a bmp file", true)},
+        {"unknown class", pictureData("TMetafile", bmp, false)},
+    };
+    for (const auto &row : rows)
+        EXPECT_FALSE(pictureFromFormData(row.data)) << row.label;
+    TTestCore core;
+    EXPECT_THROW(runPhaseOne("object F: TForm1\n object A: TThing\n  Picture.Data = { 00 }\n"
+                             " end\nend\n",
+                             core),
+                 EFormPropertyError);
+    EXPECT_THROW(runPhaseOne("object F: TForm1\n object A: TThing\n  Picture.Width = 1\n"
+                             " end\nend\n",
+                             core),
                  EFormPropertyError);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QMetaType>
 #include <QObject>
 #include <QStringList>
@@ -12,6 +13,10 @@ struct TestColor
     bool operator==(const TestColor &other) const { return value == other.value; }
 };
 Q_DECLARE_METATYPE(TestColor)
+
+// An enumeration without meta-object keys, as the colour type is.
+enum TestShade : qint32 { shDark = 0 };
+Q_DECLARE_METATYPE(TestShade)
 
 // What the components did, in order: "create Name", "Name.Property=value".
 QStringList &formLog();
@@ -57,6 +62,8 @@ private:
     Q_PROPERTY(THandOptions *HandOptions READ HandOptions)
     Q_PROPERTY(QObject *Buddy READ Buddy WRITE setBuddy)
     Q_PROPERTY(QString Version READ Version)
+    Q_PROPERTY(TestShade Shade READ Shade WRITE setShade)
+    Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
 
 public:
     explicit TThing(QObject *owner);
@@ -85,6 +92,10 @@ public:
     QObject *Buddy() const { return m_buddy; }
     void setBuddy(QObject *v);
     QString Version() const { return QStringLiteral("1.0"); }
+    TestShade Shade() const { return m_shade; }
+    void setShade(TestShade v) { m_shade = v; }
+    QImage Picture() const { return m_picture; }
+    void setPicture(const QImage &v) { m_picture = v; }
 
     void click() { emit OnClick(this); }
     void change(int v) { emit OnChange(this, v); }
@@ -106,6 +117,8 @@ private:
     TestColor m_color;
     THandOptions *m_options;
     QObject *m_buddy = nullptr;
+    TestShade m_shade = shDark;
+    QImage m_picture;
 };
 
 // A control: may hold other controls.
