@@ -1,7 +1,12 @@
 #pragma once
 
+#include <QImage>
+#include <QMetaType>
 #include <QObject>
 #include <QStringList>
+
+enum TFuzzShade : qint32 { fsDark = 0 }; // no meta-object keys, as the colour type
+Q_DECLARE_METATYPE(TFuzzShade)
 
 // Components with a property of every kind the reader converts to.
 class TFuzzSub : public QObject
@@ -48,6 +53,8 @@ private:
     Q_PROPERTY(TFuzzSub *Sub READ Sub)
     Q_PROPERTY(QObject *Buddy READ Buddy WRITE setBuddy)
     Q_PROPERTY(QString Version READ Caption)
+    Q_PROPERTY(QImage Picture READ Picture WRITE setPicture)
+    Q_PROPERTY(TFuzzShade Shade READ Shade WRITE setShade)
 
 public:
     explicit TFuzzThing(QObject *owner) : QObject(owner), m_sub(new TFuzzSub(this)) {}
@@ -79,6 +86,10 @@ public:
     QChar Letter() const { return m_letter; }
     void setLetter(QChar v) { m_letter = v; }
     TFuzzSub *Sub() const { return m_sub; }
+    QImage Picture() const { return m_picture; }
+    void setPicture(const QImage &v) { m_picture = v; }
+    TFuzzShade Shade() const { return m_shade; }
+    void setShade(TFuzzShade v) { m_shade = v; }
     QObject *Buddy() const { return m_buddy; }
     void setBuddy(QObject *v) { m_buddy = v; }
 
@@ -102,6 +113,8 @@ private:
     QChar m_letter;
     TFuzzSub *m_sub;
     QObject *m_buddy = nullptr;
+    QImage m_picture;
+    TFuzzShade m_shade = fsDark;
 };
 
 class TFuzzOwner : public QObject

@@ -23,6 +23,9 @@ object Form1: TForm1
       'two' + 'three')
     Letter = 'x'
     Sub.Length = 60
+    Shade = $FF00000A
+    Picture.Data = {
+      07544269746D61703A000000424D3A0000000000000036000000280000000100000001000000010018000000000004000000130B0000130B000000000000000000000000FF00}
     Sub.Tint = clRed
     Buddy = Thing2
     OnClick = ThingClick
