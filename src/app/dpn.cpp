@@ -1,23 +1,31 @@
 #include "dpn.h"
 
 #include "framework/application.h"
+#include "phasetwo.h"
 #include "platform/display.h"
+#include "platform/dynlib.h"
 
-#include <QApplication>
-#include <QScreen>
 #include <cstdio>
 #include <memory>
 
 namespace {
 
-void centreOnScreen(QWidget &w)
+void printLine(const QString &text)
 {
-    if (const QScreen *screen = w.screen()) {
-        const QRect area = screen->availableGeometry();
-        QRect frame = w.frameGeometry();
-        frame.moveCenter(area.center());
-        w.move(frame.topLeft());
-    }
+    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
+}
+
+PhaseTwoEntry loadPhaseTwo(std::string &why)
+{
+    const std::string path =
+        platform::executableDirectory() + "/../lib/daypane/" + kPhaseTwoModule;
+    platform::LibraryHandle module = platform::loadModule(path, &why);
+    if (module == nullptr)
+        return nullptr;
+    auto entry = reinterpret_cast<PhaseTwoEntry>(platform::GetProcAddress(module, kPhaseTwoEntry));
+    if (entry == nullptr)
+        why = path + ": no entry " + kPhaseTwoEntry;
+    return entry;
 }
 
 } // namespace
@@ -40,29 +48,24 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
         return 0;
 
     // Phase two: only when a window or an error box is due.
+    const QString withStop = framework::messageWithFullStop(error);
     if (!platform::displayAvailable()) {
         if (!error.isEmpty())
-            std::fprintf(stderr, "%s\n",
-                         framework::messageWithFullStop(error).toLocal8Bit().constData());
-        std::fprintf(stderr, "ldpn: cannot open a display to show the %s\n",
-                     error.isEmpty() ? "window" : "error");
+            printLine(withStop);
+        printLine(QStringLiteral("ldpn: cannot open a display to show the %1")
+                      .arg(error.isEmpty() ? QStringLiteral("window") : QStringLiteral("error")));
         return 1;
     }
-
-    int qtArgc = argc > 0 ? 1 : 0; // Qt must not take the page address for one of its options
-    QApplication app(qtArgc, argv);
-    framework::setApplicationTitle(QStringLiteral("Daypane"));
-    if (!error.isEmpty()) {
-        // The window stays hidden; dismissing the box ends the program, not in order.
-        framework::showErrorMessage(error);
+    std::string why;
+    const PhaseTwoEntry phaseTwo = loadPhaseTwo(why);
+    if (phaseTwo == nullptr) {
+        if (!error.isEmpty())
+            printLine(withStop);
+        printLine(QStringLiteral("ldpn: cannot load the window module: %1")
+                      .arg(QString::fromLocal8Bit(why.c_str())));
         return 1;
     }
-
-    auto *form = new TForm1(core.release());
-    form->setAttribute(Qt::WA_DeleteOnClose);
-    form->show();
-    centreOnScreen(*form);
-    return app.exec();
+    return phaseTwo(argc, argv, core.release(), error);
 }
 
 int main(int argc, char **argv)

@@ -5,8 +5,6 @@
 #include "netware/nwbase.h"
 #include "platform/textfile.h"
 
-#include <QColor>
-#include <QPalette>
 #include <algorithm>
 
 ProgramValues &programValues()
@@ -185,21 +183,4 @@ TForm1Core::Outcome TForm1Core::FormCreate()
     if (mode == QLatin1String("/F"))
         return Outcome::Show;
     return Outcome::End;
-}
-
-// ---------------------------------------------------------------- the window
-
-TForm1::TForm1(TForm1Core *core)
-    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                           Qt::WindowMinMaxButtonsHint | Qt::WindowStaysOnTopHint),
-      m_core(core)
-{
-    setObjectName(QStringLiteral("Form1"));
-    core->setParent(this);
-    setWindowTitle(core->caption());
-    QPalette pal = palette();
-    pal.setColor(QPalette::Window, QColor(0, 0, 128));
-    setPalette(pal);
-    setAutoFillBackground(true);
-    setFixedSize(600, 335);
 }

@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QStringList>
-#include <QWidget>
 #include <cstdint>
 
 class TAboutSystem;
@@ -99,17 +98,4 @@ public:
 private:
     StartupEnvironment m_env;
     QString m_caption = QStringLiteral("Daypane");
-};
-
-// The browser window, created in phase two when it is to be shown.
-class TForm1 : public QWidget
-{
-    Q_OBJECT
-public:
-    explicit TForm1(TForm1Core *core);
-
-    TForm1Core *core() const { return m_core; }
-
-private:
-    TForm1Core *m_core;
 };

@@ -1,7 +1,6 @@
 #include "application.h"
 
-#include <QApplication>
-#include <QMessageBox>
+#include <QCoreApplication>
 #include <cstdio>
 
 namespace framework {
@@ -30,25 +29,6 @@ QString messageWithFullStop(const QString &message)
     if (!message.isEmpty() && message.back() > QLatin1Char('.'))
         return message + QLatin1Char('.');
     return message;
-}
-
-void showErrorMessage(const QString &message)
-{
-    const QString text = messageWithFullStop(message);
-    std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
-    std::fflush(stderr);
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
-        return;
-    QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
-    box.exec();
-}
-
-void showInformationMessage(const QString &message)
-{
-    if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
-        return;
-    QMessageBox box(QMessageBox::Information, applicationTitle(), message, QMessageBox::Ok);
-    box.exec();
 }
 
 } // namespace framework

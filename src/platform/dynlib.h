@@ -18,3 +18,14 @@ LibraryHandle LoadLibraryA(const char *name);
 void *GetProcAddress(LibraryHandle library, const char *name);
 
 } // namespace platform
+
+namespace platform {
+
+// Loads a module of the program itself by its path; null when it cannot be loaded. `error`
+// receives the system's reason.
+LibraryHandle loadModule(const std::string &path, std::string *error = nullptr);
+
+// The folder the running executable lives in, without a trailing separator.
+std::string executableDirectory();
+
+} // namespace platform

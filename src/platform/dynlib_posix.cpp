@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <dlfcn.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -27,6 +28,32 @@ void *GetProcAddress(LibraryHandle library, const char *name)
     if (library == nullptr || name == nullptr)
         return nullptr;
     return dlsym(library, name);
+}
+
+} // namespace platform
+
+namespace platform {
+
+LibraryHandle loadModule(const std::string &path, std::string *error)
+{
+    LibraryHandle h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (h == nullptr && error != nullptr) {
+        const char *why = dlerror();
+        *error = why ? why : "unknown error";
+    }
+    return h;
+}
+
+std::string executableDirectory()
+{
+    char buf[4096];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return ".";
+    buf[n] = '\0';
+    std::string path(buf);
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
 } // namespace platform
