@@ -17,9 +17,11 @@ mkdir -m 700 "$XDG_RUNTIME_DIR"
 # Today's day of the year as the stamp: the interval of 7 days has not run out.
 printf '%d\r\n' "$((10#$(date +%j)))" > "$work/dpn.qcf"
 
+# The normal-mode path with the stand-in directory client (previous login today).
+: "${NWSIM_BENCH_ENV=LD_LIBRARY_PATH=$build/nwsim/full NWSIM_DIRECTORY=$here/resources/demo/directory/acme-today.tree}"
 extra=()
 if [ -n "${NWSIM_BENCH_ENV:-}" ]; then
-  # e.g. NWSIM_BENCH_ENV="LD_LIBRARY_PATH=... NWSIM_TREE=..." for the normal-mode path
+  # e.g. NWSIM_BENCH_ENV="LD_LIBRARY_PATH=... NWSIM_DIRECTORY=..." for the normal-mode path
   extra=(env $NWSIM_BENCH_ENV)
 fi
 

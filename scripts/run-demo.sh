@@ -7,7 +7,10 @@ build="${BUILD_DIR:-$here/build}"
 "$here/scripts/setup.sh" "$build"
 
 page="file://$here/resources/demo/index.html"
-mode="/F"
+# The stand-in directory client: jdoe's previous login was yesterday, so normal mode is due.
+mode="/N"
+export LD_LIBRARY_PATH="$build/nwsim/full${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+export NWSIM_DIRECTORY="$here/resources/demo/directory/acme.tree"
 export LC_ALL="${LC_ALL:-C.UTF-8}"
 # The day stamp and other per-user files of the demo stay in a folder of their own.
 demo_home="$(mktemp -d /tmp/daypane-demo.XXXXXX)"

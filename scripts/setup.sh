@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils libxcb1
-  tzdata faketime libfaketime hyperfine
+  tzdata faketime libfaketime hyperfine cups
 )
 
 sudo_cmd=()
