@@ -1,6 +1,8 @@
 #include "e2e.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QThread>
@@ -19,7 +21,12 @@ QString fakeTimeLibrary()
 
 Run::Run(const char *fakeTime)
 {
-    env << "XDG_DATA_HOME=" + home.path() << "HOME=" + home.path() << "DISPLAY"
+    QDir(home.path()).mkdir(QStringLiteral("runtime"));
+    QFile::setPermissions(home.path() + QStringLiteral("/runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env << "XDG_DATA_HOME=" + home.path() << "HOME=" + home.path()
+        << "XDG_RUNTIME_DIR=" + home.path() + "/runtime"
+        << "DISPLAY"
         << "WAYLAND_DISPLAY"
         << "QT_QPA_PLATFORM"
         << "LC_ALL=C.UTF-8"

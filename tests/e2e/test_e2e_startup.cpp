@@ -78,4 +78,36 @@ TEST(Startup, DuePageShowsTheWindowWithTheDecisionsCaption)
     EXPECT_EQ(w->height, 335);
 }
 
+TEST(Startup, TheEndingPathLoadsNoGuiLibrary)
+{
+    if (e2e::fakeTimeLibrary().isEmpty())
+        GTEST_SKIP() << "libfaketime is not installed";
+    e2e::Run run("2026-07-19 10:00:00");
+    testsupport::writeFile(run.stampPath(), "200\r\n");
+    run.env << "LD_DEBUG=files";
+    const auto r = run.ldpn({"http://intra/", "7"});
+    EXPECT_EQ(r.exitCode, 0);
+    // The dynamic loader names every library it opens on standard error.
+    for (const char *lib : {"libQt6Gui", "libQt6Widgets", "libQt6WebEngine", "libfontconfig",
+                            "libxcb.so", "daypane-window", "daypane_webview"})
+        EXPECT_FALSE(r.err.contains(lib)) << lib;
+    EXPECT_TRUE(r.err.contains("libQt6Core")); // the trace itself works
+}
+
+TEST(Startup, ErrorOnADisplayShowsTheBoxAndNoWindow)
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs the virtual display the test runs on";
+    e2e::Run run;
+    run.useDisplay();
+    e2e::Background ldpn(run, {"http://intra/", "abc"});
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"));
+    ASSERT_TRUE(box.has_value());
+    EXPECT_EQ(box->name, QStringLiteral("Daypane"));
+    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Last Login"), 500).has_value());
+    ldpn.process().waitForReadyRead(2000);
+    EXPECT_TRUE(
+        ldpn.process().readAllStandardError().contains("'abc' is not a valid integer value.\n"));
+}
+
 } // namespace
