@@ -1,6 +1,6 @@
 #include "TWebBrowser.h"
 
-#include "webbrowserapi.h"
+#include "framework/webbrowserapi.h"
 
 #include <QDir>
 #include <QEvent>

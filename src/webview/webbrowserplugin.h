@@ -1,6 +1,6 @@
 #pragma once
 
-#include "webbrowserapi.h"
+#include "framework/webbrowserapi.h"
 
 #include <QObject>
 #include <QString>

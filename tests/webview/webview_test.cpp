@@ -1,6 +1,6 @@
 // The web browser control as the program uses it: loaded from the plugin, driven only
 // through the meta-object system, never through a QtWebEngine header.
-#include "webview/webbrowserapi.h"
+#include "framework/webbrowserapi.h"
 
 #include <QApplication>
 #include <QDir>
