@@ -272,12 +272,16 @@ void TControl::adoptParentColor()
 {
     if (!m_parentColor || parentWidget() == nullptr)
         return;
-    const QVariant v = parentWidget()->property("Color");
-    if (!v.isValid() || !v.canConvert<TColor>())
+    QWidget *parent = parentWidget();
+    const QVariant v = parent->property("Color");
+    TColor colour{};
+    if (v.isValid() && v.metaType() == QMetaType::fromType<TColor>())
+        colour = v.value<TColor>();
+    else // a plain toolkit widget: the colour its background is painted in
+        colour = framework::fromQColor(parent->palette().color(parent->backgroundRole()));
+    if (colour == m_color)
         return;
-    m_applyingParent = true;
-    m_color = v.value<TColor>();
-    m_applyingParent = false;
+    m_color = colour;
     parentColorChanged();
     notifyChildren(true);
 }
@@ -311,11 +315,19 @@ void TControl::notifyChildren(bool colour)
     }
 }
 
+void TControl::setInitialColor(TColor value)
+{
+    m_color = value;
+    adoptParentColor();
+}
+
 bool TControl::event(QEvent *event)
 {
     if (event->type() == QEvent::ParentChange) {
         adoptParentColor();
         adoptParentFont();
+    } else if (event->type() == QEvent::PaletteChange) {
+        adoptParentColor();
     }
     return QWidget::event(event);
 }

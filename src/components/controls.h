@@ -200,6 +200,8 @@ protected:
     virtual void parentFontChanged() { update(); }
     virtual void colorChanged() { update(); }
     virtual void fontChanged() { update(); }
+    // A class's own default colour, which the parent's still overrides while ParentColor holds.
+    void setInitialColor(framework::TColor value);
 
     bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;

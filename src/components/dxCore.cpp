@@ -132,8 +132,7 @@ void TdxStyleManager::UnregisterControl(TdxCustomControl *control)
 TdxCustomControl::TdxCustomControl(QWidget *parent)
     : TWinControl(parent), m_about(QLatin1String(kAbout))
 {
-    setColor(framework::clWindow);
-    setParentColor(false);
+    setInitialColor(framework::clWindow);
     setTabStop(true);
     setAttribute(Qt::WA_Hover, false);
     if (qApp != nullptr) {

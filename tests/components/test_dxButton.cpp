@@ -379,3 +379,34 @@ TEST(Button, ReadOnlyAndClampedProperties)
 }
 
 } // namespace
+
+namespace {
+
+TEST(ParentColour, ButtonFollowsItsParentUntilGivenItsOwn)
+{
+    TControl toolbar;
+    toolbar.setColor(framework::clActiveBorder);
+    TdxButton print(&toolbar);
+    EXPECT_TRUE(print.ParentColor());
+    EXPECT_EQ(print.Color(), framework::clActiveBorder);
+    toolbar.setColor(framework::clNavy);
+    EXPECT_EQ(print.Color(), framework::clNavy);
+    print.resize(40, 20);
+    EXPECT_EQ(at(grabImage(print), 0, 0), rgb(0, 0, 128)); // the corner outside the frame
+
+    TdxButton exit(&toolbar);
+    exit.setColor(framework::clActiveBorder);
+    EXPECT_FALSE(exit.ParentColor());
+    toolbar.setColor(framework::clRed);
+    EXPECT_EQ(exit.Color(), framework::clActiveBorder);
+    EXPECT_EQ(print.Color(), framework::clRed);
+
+    QWidget plain;
+    QPalette pal;
+    pal.setColor(QPalette::Window, QColor(1, 2, 3));
+    plain.setPalette(pal);
+    TdxButton inPlain(&plain);
+    EXPECT_EQ(inPlain.Color(), framework::RGB(1, 2, 3));
+}
+
+} // namespace

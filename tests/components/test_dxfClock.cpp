@@ -328,3 +328,34 @@ TEST(TimeFormat, PatternsAndSeparators)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Clock, DrumRefreshRollsInTenImmediatePaints)
+{
+    FakeTime t;
+    t.now = at(2026, 12, 8, 10, 59, 59, 0);
+    QWidget window;
+    auto *clock = new TdxfClock(&window);
+    clock->setTimeSource(t.source());
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    settle();
+    PaintCounter paints(clock);
+    clock->setClockStyle(TdxfClock::csRevolvingDrum); // the first drum text paints without rolling
+    EXPECT_EQ(paints.count, 1);
+    EXPECT_EQ(clock->DrumStep(), 10);
+    paints.count = 0;
+    clock->setActive(true); // 00:00:00 rolls to the time, synchronously
+    EXPECT_EQ(paints.count, 10);
+    paints.count = 0;
+    t.now = at(2026, 12, 8, 10, 59, 59, 500);
+    clock->Tick();
+    EXPECT_EQ(paints.count, 0);
+    t.now = at(2026, 12, 8, 11, 0, 0, 0);
+    clock->Tick();
+    EXPECT_EQ(paints.count, 10);
+    EXPECT_EQ(clock->DrumStep(), 10);
+}
+
+} // namespace

@@ -152,3 +152,19 @@ TEST(LampBitmaps, AllAreUncompressedSixteenColourSquares)
 }
 
 } // namespace
+
+namespace {
+
+TEST(Lamp, ClickReportsTheLamp)
+{
+    QWidget parent;
+    auto *led = new TmLED(&parent);
+    QObject *sender = nullptr;
+    QObject::connect(led, &components::TControl::OnClick, [&](QObject *s) { sender = s; });
+    QTest::mouseClick(led, Qt::LeftButton, {}, QPoint(11, 11));
+    EXPECT_EQ(sender, led);
+    ASSERT_TRUE(led->setProperty("Cursor", QVariant::fromValue(components::crHelp)));
+    EXPECT_EQ(led->cursor().shape(), Qt::WhatsThisCursor);
+}
+
+} // namespace
