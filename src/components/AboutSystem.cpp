@@ -172,3 +172,7 @@ TAboutSystem::TAboutSystem(QObject *owner, const platform::SettingsStore &store,
         m_wallPaper = read(*key, "WallPaperDir");
     }
 }
+
+// Its meta-object is compiled here, apart from the other components', so that start-up code
+// using only this component does not link the widgets.
+#include "moc_AboutSystem.cpp"

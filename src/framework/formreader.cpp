@@ -1,11 +1,10 @@
-#include "formreader.h"
+#include "formreader_p.h"
 
 #include <QFile>
 #include <QMetaMethod>
 #include <QMetaProperty>
 #include <QObject>
 #include <QSet>
-#include <QWidget>
 #include <cmath>
 #include <limits>
 
@@ -660,58 +659,22 @@ QList<QObject *> FormComponents::inOrder() const
     return list;
 }
 
+FormReader::Setup &FormReader::defaultSetup()
+{
+    static Setup setup = nullptr;
+    return setup;
+}
+
 FormReader::FormReader()
 {
-    registerSubValueConverter(QMetaType::fromType<QImage>(), QStringLiteral("Data"),
-                              [](const FormValue &value) -> std::optional<QVariant> {
-                                  if (value.kind != FormValue::Kind::Binary)
-                                      return std::nullopt;
-                                  if (auto image = pictureFromFormData(value.data))
-                                      return QVariant(*image);
-                                  return std::nullopt;
-                              });
+    if (Setup setup = defaultSetup())
+        setup(*this);
 }
 
 void FormReader::registerSubValueConverter(QMetaType type, const QString &subProperty,
                                            ValueConverter converter)
 {
     m_subValueConverters.insert({type.id(), subProperty}, std::move(converter));
-}
-
-std::optional<QImage> pictureFromFormData(const QByteArray &data)
-{
-    if (data.isEmpty())
-        return std::nullopt;
-    const qsizetype nameLength = uchar(data.at(0));
-    if (nameLength == 0 || 1 + nameLength > data.size())
-        return std::nullopt;
-    const QByteArray className = data.mid(1, nameLength);
-    QByteArray file = data.mid(1 + nameLength);
-    const char *format = nullptr;
-    if (className == "TBitmap") {
-        if (file.size() < 4)
-            return std::nullopt;
-        const quint32 size = quint32(uchar(file.at(0))) | quint32(uchar(file.at(1))) << 8 |
-                             quint32(uchar(file.at(2))) << 16 | quint32(uchar(file.at(3))) << 24;
-        if (size == 0)
-            return QImage();
-        if (size > quint32(file.size() - 4))
-            return std::nullopt;
-        file = file.mid(4, qsizetype(size));
-        format = "BMP";
-    } else if (className == "TIcon") {
-        format = "ICO";
-    } else if (className == "TPngImage" || className == "TPNGObject") {
-        format = "PNG";
-    } else if (className == "TJPEGImage") {
-        format = "JPEG";
-    } else {
-        return std::nullopt;
-    }
-    QImage image;
-    if (!image.loadFromData(file, format))
-        return std::nullopt;
-    return image;
 }
 
 void FormReader::registerClass(const QString &className, bool visual, Factory factory)
@@ -740,41 +703,6 @@ void FormReader::registerValueConverter(QMetaType type, ValueConverter converter
     m_valueConverters.insert(type.id(), std::move(converter));
 }
 
-struct FormReader::Context
-{
-    Context(const FormDescription &f, FormComponents &c) : form(f), components(c) {}
-
-    const FormDescription &form;
-    FormComponents &components;
-    QObject *owner = nullptr; // phase one's owner, or the window
-    QWidget *root = nullptr;  // phase two only
-    QObject *handlers = nullptr;
-    bool visualPhase = false;
-    QSet<QString> seen; // names met in this pass, to catch duplicates
-
-    struct Reference
-    {
-        QPointer<QObject> target;
-        QMetaProperty meta;
-        QString componentName;
-        const FormProperty *property;
-    };
-    std::vector<Reference> forwardReferences;
-
-    [[noreturn]] void fail(int line, const QString &name, const QString &detail) const
-    {
-        throw EFormPropertyError(form.resource, line, name, detail);
-    }
-    QObject *findComponent(const QString &name) const
-    {
-        if (QObject *found = components.find(name))
-            return found;
-        if (root && name.compare(form.root.name, Qt::CaseInsensitive) == 0)
-            return root;
-        return nullptr;
-    }
-};
-
 FormComponents FormReader::createNonVisual(const FormDescription &form, QObject *owner,
                                            QObject *handlers) const
 {
@@ -786,26 +714,6 @@ FormComponents FormReader::createNonVisual(const FormDescription &form, QObject 
         build(ctx, child, owner, nullptr, false);
     resolveReferences(ctx);
     return components;
-}
-
-void FormReader::createVisual(const FormDescription &form, QWidget *root,
-                              FormComponents &components, QObject *handlers,
-                              const QStringList &skipRootProperties) const
-{
-    Context ctx(form, components);
-    ctx.owner = root;
-    ctx.root = root;
-    ctx.handlers = handlers ? handlers : root;
-    ctx.visualPhase = true;
-    if (!form.root.name.isEmpty())
-        root->setObjectName(form.root.name);
-    for (const FormProperty &property : form.root.properties) {
-        if (!skipRootProperties.contains(property.name))
-            applyProperty(ctx, root, property);
-    }
-    for (const FormObject &child : form.root.children)
-        build(ctx, child, root, root, false);
-    resolveReferences(ctx);
 }
 
 void FormReader::applyRootProperties(const FormDescription &form, QObject *target,
@@ -874,22 +782,7 @@ void FormReader::build(Context &ctx, const FormObject &object, QObject *containe
                                   QStringLiteral("control %1 cannot stand inside a non-visual "
                                                  "component")
                                       .arg(object.name));
-        QObject *created = entry->factory(ctx.root, parentWidget);
-        auto *widget = qobject_cast<QWidget *>(created);
-        if (!widget) {
-            delete created;
-            throw EFormClassError(
-                ctx.form.resource, object.line, object.className,
-                QStringLiteral("class %1 did not create a control").arg(object.className));
-        }
-        if (widget->parentWidget() != parentWidget)
-            widget->setParent(parentWidget);
-        widget->setObjectName(object.name);
-        ctx.components.m_objects.append({object.name, widget});
-        for (const FormProperty &property : object.properties)
-            applyProperty(ctx, widget, property);
-        for (const FormObject &child : object.children)
-            build(ctx, child, widget, widget, false);
+        (this->*ctx.buildControl)(ctx, object, parentWidget);
         return;
     }
 
@@ -897,7 +790,7 @@ void FormReader::build(Context &ctx, const FormObject &object, QObject *containe
     if (component) {
         // Adopted from phase one: its values are already applied.
         if (!insideNonVisual)
-            component->setParent(ctx.root);
+            component->setParent(ctx.rootObject);
     } else {
         QObject *owner = insideNonVisual ? container : ctx.owner;
         component = entry->factory(owner, nullptr);

@@ -153,6 +153,11 @@ public:
 
     FormReader();
 
+    // What every new reader registers first; the widget part of the reader installs the
+    // picture converter here.
+    using Setup = void (*)(FormReader &);
+    static Setup &defaultSetup();
+
     // Phase one: creates the non-visual components (wherever they stand) in description order,
     // owned by `owner`, applies their values and binds their events to slots of `handlers`
     // (default: owner). Creates no widget, so it runs without a GUI application object.
@@ -183,6 +188,7 @@ private:
 
     void build(Context &ctx, const FormObject &object, QObject *container, QWidget *parentWidget,
                bool insideNonVisual) const;
+    void buildControl(Context &ctx, const FormObject &object, QWidget *parentWidget) const;
     void resolveReferences(Context &ctx) const;
     void applyProperty(Context &ctx, QObject *target, const FormProperty &property) const;
     QVariant convertValue(Context &ctx, QObject *target, const QMetaProperty &meta,
