@@ -40,7 +40,7 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     bool show = false;
     try {
         core = std::make_unique<TForm1Core>(env);
-        show = core->FormCreate() == TForm1Core::Outcome::Show;
+        show = core->RunOnCreate() == TForm1Core::Outcome::Show;
     } catch (const framework::Exception &e) {
         error = e.message();
     }

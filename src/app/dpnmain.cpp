@@ -118,18 +118,56 @@ QString upperAscii(const QString &text)
 
 // ---------------------------------------------------------------- the show decision
 
+const char *const kForm1ControlClasses[] = {"TWebBrowser", "TToolBar",  "TToolButton",
+                                            "TmLED",       "TdxButton", "TdxfClock", nullptr};
+
 TForm1Core::TForm1Core(const StartupEnvironment &env, QObject *parent) : QObject(parent), m_env(env)
 {
-    setObjectName(QStringLiteral("Form1"));
+    Q_INIT_RESOURCE(forms);
+    m_form = framework::readFormDescription(QStringLiteral(":/forms/TFORM1"),
+                                            QStringLiteral("TFORM1"));
+    framework::FormReader reader;
+    for (const char *const *name = kForm1ControlClasses; *name != nullptr; ++name)
+        reader.registerClass(QLatin1String(*name), true, [](QObject *, QWidget *) -> QObject * {
+            return nullptr; // controls are made in phase two
+        });
+    reader.registerClass<TNWBase>(QStringLiteral("TNWBase"));
+    reader.registerClass(QStringLiteral("TAboutSystem"), false,
+                         [&env](QObject *owner, QWidget *) -> QObject * {
+                             return new TAboutSystem(owner, *env.settings, *env.system);
+                         });
     // In the order of the window's description, each with its stored values.
-    NWBase1 = new TNWBase(this);
-    NWBase1->setObjectName(QStringLiteral("NWBase1"));
-    NWBase1->setNDSContextName(QStringLiteral("[Root]"));
-    AboutSystem1 = new TAboutSystem(this, *env.settings, *env.system);
-    AboutSystem1->setObjectName(QStringLiteral("AboutSystem1"));
+    m_components = reader.createNonVisual(m_form, this);
+    reader.applyRootProperties(m_form, this, m_components, {QStringLiteral("OnCreate")});
+    setObjectName(m_form.root.name);
+    NWBase1 = m_components.get<TNWBase>(QStringLiteral("NWBase1"));
+    AboutSystem1 = m_components.get<TAboutSystem>(QStringLiteral("AboutSystem1"));
+    if (NWBase1 == nullptr || AboutSystem1 == nullptr)
+        throw framework::Exception(
+            QStringLiteral("The window description TFORM1 lacks NWBase1 or AboutSystem1"));
 }
 
 TForm1Core::~TForm1Core() = default;
+
+void TForm1Core::FormCreate(QObject *)
+{
+    // An error must not unwind through the signal; it is handed on by RunOnCreate.
+    try {
+        m_outcome = FormCreate();
+    } catch (...) {
+        m_error = std::current_exception();
+    }
+}
+
+TForm1Core::Outcome TForm1Core::RunOnCreate()
+{
+    m_error = nullptr;
+    m_outcome = Outcome::End;
+    emit OnCreate(this);
+    if (m_error)
+        std::rethrow_exception(m_error);
+    return m_outcome;
+}
 
 namespace {
 

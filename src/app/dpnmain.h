@@ -2,6 +2,7 @@
 
 #include "dates/dates.h"
 #include "framework/exception.h"
+#include "framework/formreader.h"
 #include "platform/clock.h"
 #include "platform/settingsstore.h"
 #include "platform/systeminfo.h"
@@ -10,6 +11,7 @@
 #include <QObject>
 #include <QStringList>
 #include <cstdint>
+#include <exception>
 
 class TAboutSystem;
 class TNWBase;
@@ -71,6 +73,10 @@ QStringList commandLineArguments(int argc, const char *const *argv);
 // Upper-cases the ASCII letters only, as the mode comparison does.
 QString upperAscii(const QString &text);
 
+// The classes of the browser window's description that are controls: phase one knows their
+// names but creates none of them.
+extern const char *const kForm1ControlClasses[];
+
 // The non-visual part of the browser window: created in start-up phase one, before any GUI
 // object exists, with the components of the window's description that need no display.
 class TForm1Core : public QObject
@@ -87,6 +93,12 @@ public:
 
     // The show decision; raises framework::Exception on an error.
     Outcome FormCreate();
+    // Runs the creation handler bound by the description (OnCreate = FormCreate) and
+    // passes on its outcome or its error.
+    Outcome RunOnCreate();
+
+    const framework::FormDescription &form() const { return m_form; }
+    framework::FormComponents &components() { return m_components; }
 
     QString caption() const { return m_caption; }
     const StartupEnvironment &environment() const { return m_env; }
@@ -95,7 +107,17 @@ public:
     void ReadDayStamp();
     void WriteDayStamp();
 
+signals:
+    void OnCreate(QObject *Sender);
+
+public slots:
+    void FormCreate(QObject *Sender);
+
 private:
     StartupEnvironment m_env;
     QString m_caption = QStringLiteral("Daypane");
+    framework::FormDescription m_form;
+    framework::FormComponents m_components;
+    Outcome m_outcome = Outcome::End;
+    std::exception_ptr m_error;
 };
