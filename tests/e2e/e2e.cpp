@@ -30,6 +30,9 @@ Run::Run(const char *fakeTime)
         << "WAYLAND_DISPLAY"
         << "QT_QPA_PLATFORM"
         << "LC_ALL=C.UTF-8"
+        // The web engine cannot sandbox itself as root, as on the test machines.
+        << "QTWEBENGINE_DISABLE_SANDBOX=1"
+        << "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu --disable-background-networking"
         << "TZ=UTC";
     if (fakeTime != nullptr && !fakeTimeLibrary().isEmpty())
         env << "LD_PRELOAD=" + fakeTimeLibrary() << QStringLiteral("FAKETIME=@%1").arg(fakeTime)
