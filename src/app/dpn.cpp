@@ -17,8 +17,7 @@ void printLine(const QString &text)
 
 PhaseTwoEntry loadPhaseTwo(std::string &why)
 {
-    const std::string path =
-        platform::executableDirectory() + "/../lib/daypane/" + kPhaseTwoModule;
+    const std::string path = platform::executableDirectory() + "/../lib/daypane/" + kPhaseTwoModule;
     platform::LibraryHandle module = platform::loadModule(path, &why);
     if (module == nullptr)
         return nullptr;

@@ -118,14 +118,14 @@ QString upperAscii(const QString &text)
 
 // ---------------------------------------------------------------- the show decision
 
-const char *const kForm1ControlClasses[] = {"TWebBrowser", "TToolBar",  "TToolButton",
-                                            "TmLED",       "TdxButton", "TdxfClock", nullptr};
+const char *const kForm1ControlClasses[] = {"TWebBrowser", "TToolBar",  "TToolButton", "TmLED",
+                                            "TdxButton",   "TdxfClock", nullptr};
 
 TForm1Core::TForm1Core(const StartupEnvironment &env, QObject *parent) : QObject(parent), m_env(env)
 {
     Q_INIT_RESOURCE(forms);
-    m_form = framework::readFormDescription(QStringLiteral(":/forms/TFORM1"),
-                                            QStringLiteral("TFORM1"));
+    m_form =
+        framework::readFormDescription(QStringLiteral(":/forms/TFORM1"), QStringLiteral("TFORM1"));
     framework::FormReader reader;
     for (const char *const *name = kForm1ControlClasses; *name != nullptr; ++name)
         reader.registerClass(QLatin1String(*name), true, [](QObject *, QWidget *) -> QObject * {

@@ -1,6 +1,7 @@
 #include "form1.h"
 
 #include "about.h"
+#include "components/AboutSystem.h"
 #include "components/comctrls.h"
 #include "components/dxButton.h"
 #include "components/dxfClock.h"
@@ -11,7 +12,6 @@
 #include "framework/colors.h"
 #include "framework/webbrowserapi.h"
 #include "netware/nwbase.h"
-#include "components/AboutSystem.h"
 #include "platform/shellopen.h"
 
 #include <QApplication>
@@ -34,10 +34,10 @@ template <typename Body> void guarded(Body body)
 std::optional<QVariant> charsetValue(const QString &ident)
 {
     static const QHash<QString, qint32> charsets = {
-        {QStringLiteral("ANSI_CHARSET"), 0},      {QStringLiteral("DEFAULT_CHARSET"), 1},
-        {QStringLiteral("SYMBOL_CHARSET"), 2},    {QStringLiteral("MAC_CHARSET"), 77},
-        {QStringLiteral("SHIFTJIS_CHARSET"), 128}, {QStringLiteral("GREEK_CHARSET"), 161},
-        {QStringLiteral("TURKISH_CHARSET"), 162}, {QStringLiteral("RUSSIAN_CHARSET"), 204},
+        {QStringLiteral("ANSI_CHARSET"), 0},         {QStringLiteral("DEFAULT_CHARSET"), 1},
+        {QStringLiteral("SYMBOL_CHARSET"), 2},       {QStringLiteral("MAC_CHARSET"), 77},
+        {QStringLiteral("SHIFTJIS_CHARSET"), 128},   {QStringLiteral("GREEK_CHARSET"), 161},
+        {QStringLiteral("TURKISH_CHARSET"), 162},    {QStringLiteral("RUSSIAN_CHARSET"), 204},
         {QStringLiteral("EASTEUROPE_CHARSET"), 238}, {QStringLiteral("OEM_CHARSET"), 255},
     };
     const auto it = charsets.constFind(ident);
@@ -50,13 +50,13 @@ std::optional<QVariant> charsetValue(const QString &ident)
 
 void registerFormClasses(framework::FormReader &reader, QObject *webBrowserFactory)
 {
-    reader.registerIdentifierConverter(
-        QMetaType::fromType<framework::TColor>(), [](const QString &ident) -> std::optional<QVariant> {
-            framework::TColor color{};
-            if (!framework::IdentToColor(ident, color))
-                return std::nullopt;
-            return QVariant::fromValue(color);
-        });
+    reader.registerIdentifierConverter(QMetaType::fromType<framework::TColor>(),
+                                       [](const QString &ident) -> std::optional<QVariant> {
+                                           framework::TColor color{};
+                                           if (!framework::IdentToColor(ident, color))
+                                               return std::nullopt;
+                                           return QVariant::fromValue(color);
+                                       });
     reader.registerIdentifierConverter(QMetaType::fromType<qint32>(), charsetValue);
 
     reader.registerClass(QStringLiteral("TWebBrowser"), true,
@@ -85,8 +85,7 @@ TForm1::TForm1(TForm1Core *core, const framework::FormReader &reader, TAboutBox 
     : m_core(core), m_aboutBox(aboutBox)
 {
     // The creation handler ran in phase one; the rest of the description applies now.
-    reader.createVisual(core->form(), this, core->components(), this,
-                        {QStringLiteral("OnCreate")});
+    reader.createVisual(core->form(), this, core->components(), this, {QStringLiteral("OnCreate")});
     core->setParent(this);
     setWindowTitle(core->caption());
 
@@ -105,7 +104,8 @@ TForm1::TForm1(TForm1Core *core, const framework::FormReader &reader, TAboutBox 
 
 QString TForm1::shellWorkingDirectory(const QString &url)
 {
-    const qsizetype cut = std::max(url.lastIndexOf(QLatin1Char('\\')), url.lastIndexOf(QLatin1Char(':')));
+    const qsizetype cut =
+        std::max(url.lastIndexOf(QLatin1Char('\\')), url.lastIndexOf(QLatin1Char(':')));
     return cut < 0 ? QString() : url.left(cut + 1);
 }
 

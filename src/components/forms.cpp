@@ -17,6 +17,13 @@ QPointer<TForm> &lastActive()
     return form;
 }
 
+// The form shown modally: no other form becomes active while it is open.
+QPointer<TForm> &modalForm()
+{
+    static QPointer<TForm> form;
+    return form;
+}
+
 } // namespace
 
 TForm::TForm(QWidget *parent) : TWinControl(parent)
@@ -150,12 +157,15 @@ qint32 TForm::ShowModal()
     m_modalResult = 0;
     setWindowModality(Qt::ApplicationModal);
     QPointer<TForm> previous = lastActive();
+    QPointer<TForm> outer = modalForm();
+    modalForm() = this;
     QEventLoop loop;
     m_modalLoop = &loop;
     Show();
     if (m_modalResult == 0)
         loop.exec();
     m_modalLoop = nullptr;
+    modalForm() = outer;
     hide();
     // The window under the dialog becomes the active one again.
     if (previous != nullptr && previous != this) {
@@ -167,7 +177,10 @@ qint32 TForm::ShowModal()
 
 void TForm::activated()
 {
-    if (lastActive() == this)
+    // A late activation event of a window that is already hidden again changes nothing.
+    if (lastActive() == this || !isVisible())
+        return;
+    if (modalForm() != nullptr && modalForm() != this)
         return;
     lastActive() = this;
     emit OnActivate(this);
