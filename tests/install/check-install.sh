@@ -1,0 +1,99 @@
+#!/usr/bin/env bash
+# Installs into a staging DESTDIR, runs the installed ldpn, builds and inspects the packages.
+# Usage: check-install.sh BUILD-DIR SOURCE-DIR STAGE-DIR. Exit 77 (skipped) without the tools.
+set -uo pipefail
+build="$1" src="$2" stage="$3"
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+need() { command -v "$1" >/dev/null || { echo "SKIP: $1 is not installed"; exit 77; }; }
+for t in dpkg-deb dpkg-shlibdeps cpack; do need "$t"; done
+
+rm -rf "$stage" && mkdir -p "$stage/home"
+DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install"
+ldpn="$stage/root/usr/bin/ldpn"
+for f in usr/bin/ldpn usr/lib/daypane/libdaypane-window.so usr/lib/daypane/libdaypane_webview.so \
+    usr/share/man/man1/ldpn.1.gz usr/share/applications/daypane.desktop \
+    usr/share/doc/daypane/examples/daypane-autostart.desktop; do
+    [ -e "$stage/root/$f" ] || fail "not installed: $f"
+done
+# Nothing may point back into the build tree.
+readelf -d "$ldpn" "$stage"/root/usr/lib/daypane/*.so | grep -qE 'R(UN)?PATH' && fail "installed files keep an rpath"
+
+# The path that ends: no display, no arguments, or a page that is not due today.
+env -i PATH="$PATH" HOME="$stage/home" "$ldpn" >/dev/null 2>&1; [ $? -eq 0 ] || fail "no arguments: exit status"
+env -i PATH="$PATH" HOME="$stage/home" "$ldpn" http://intra/ >/dev/null 2>&1; [ $? -eq 0 ] || fail "URL only: exit status"
+err=$(env -i PATH="$PATH" HOME="$stage/home" "$ldpn" http://intra/ /F 2>&1); rc=$?
+[ $rc -eq 1 ] && [ "$err" = "ldpn: cannot open a display to show the window" ] || fail "due without display: $rc $err"
+# With the stand-in client installed alongside: the previous login today ends normal mode quietly.
+err=$(env -i PATH="$PATH" HOME="$stage/home" LD_LIBRARY_PATH="$stage/root/usr/lib" \
+    NWSIM_DIRECTORY="$stage/root/usr/share/doc/daypane-nwsim/examples/acme-today.tree" \
+    "$ldpn" http://intra/ /N 2>&1); rc=$?
+[ $rc -eq 0 ] && [ -z "$err" ] || fail "stand-in client, logged in today: $rc $err"
+
+# A due page on a virtual display: the window appears, its modules come from the install location.
+if command -v xvfb-run >/dev/null && command -v xwininfo >/dev/null; then
+    cat >"$stage/window.sh" <<'INNER'
+ldpn="$1" stage="$2"
+HOME="$stage/home" XDG_DATA_HOME="$stage/home" QTWEBENGINE_CHROMIUM_FLAGS=--no-sandbox \
+    "$ldpn" http://intra/ /F >"$stage/window.log" 2>&1 &
+pid=$!
+for _ in $(seq 100); do
+    xwininfo -root -tree 2>/dev/null | grep -q 'Last Login' && break
+    sleep 0.2
+done
+xwininfo -root -tree | grep -q 'Last Login' || { echo "no window"; kill $pid; exit 1; }
+sleep 1
+maps=$(cat /proc/$pid/maps)
+kill $pid; wait $pid 2>/dev/null
+echo "$maps" | grep -q "$stage/root/usr/lib/daypane/libdaypane-window.so" || { echo "window module not from the install"; exit 1; }
+if echo "$maps" | grep -q 'libdaypane_webview.so'; then
+    echo "$maps" | grep 'libdaypane_webview.so' | grep -qv "$stage/root/" && { echo "web view not from the install"; exit 1; }
+fi
+exit 0
+INNER
+    out=$(xvfb-run -a -s "-screen 0 1280x1024x24" bash "$stage/window.sh" "$ldpn" "$stage" 2>&1) || fail "window: $out"
+else
+    echo "note: xvfb-run or xwininfo missing, window check left out"
+fi
+
+# The packages.
+(cd "$stage" && cpack -G DEB --config "$build/CPackConfig.cmake" >cpack.log 2>&1) || fail "cpack: $(tail -5 "$stage/cpack.log")"
+main="$stage/daypane_"*"_"*.deb sim="$stage/daypane-nwsim_"*.deb
+main=$(ls $main 2>/dev/null | grep -v nwsim) sim=$(ls $sim 2>/dev/null)
+if [ -n "$main" ] && [ -n "$sim" ]; then
+    contents=$(dpkg-deb -c "$main")
+    for f in ./usr/bin/ldpn ./usr/lib/daypane/libdaypane-window.so \
+        ./usr/lib/daypane/libdaypane_webview.so ./usr/share/man/man1/ldpn.1.gz; do
+        grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
+    done
+    grep -q 'libcalwin32' <<<"$contents" && fail "the stand-in client is in the main package"
+    grep -q '/etc/xdg/autostart' <<<"$contents" && fail "the package starts itself at login"
+    depends=$(dpkg-deb -f "$main" Depends)
+    for p in libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin; do
+        grep -qE "(^|, )$p( |,|\$)" <<<"$depends" || fail "Depends lacks $p: $depends"
+    done
+    [ "$(dpkg-deb -f "$main" Section)" = web ] || fail "section"
+    dpkg-deb -f "$main" Maintainer | grep -qE '^[^<]+ <[^>]+@[^>]+>$' || fail "maintainer"
+    simcontents=$(dpkg-deb -c "$sim")
+    grep -q ' ./usr/lib/libcalwin32.so$' <<<"$simcontents" || fail "stand-in package lacks the client"
+    if command -v lintian >/dev/null; then
+        errors=$(lintian --no-cfg "$main" "$sim" 2>&1 | grep '^E:')
+        [ -z "$errors" ] || fail "lintian: $errors"
+    else
+        echo "note: lintian missing, left out"
+    fi
+else
+    fail "packages not built"
+fi
+
+# The manual page renders without warnings.
+if command -v groff >/dev/null; then
+    w=$(groff -ww -z -man "$src/docs/ldpn.1" 2>&1)
+    [ -z "$w" ] || fail "groff: $w"
+fi
+if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$src/docs/daypane.desktop" "$src/docs/daypane-autostart.desktop" || fail "desktop entries"
+fi
+
+[ $failures -eq 0 ] && echo "all install and packaging checks passed"
+exit $((failures > 0))
