@@ -50,7 +50,8 @@ std::optional<Window> waitForWindow(const QString &part, int timeoutMs)
     timer.start();
     // Lines look like:  0x400005 "Title": ("ldpn" "ldpn")  600x335+212+216  +212+216
     static const QRegularExpression line(
-        QStringLiteral("^\\s*(0x[0-9a-f]+) \"(.*)\": .*?\\s(\\d+)x(\\d+)[+-]"));
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"(.*)\": "
+                       ".*?\\s(\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+([+-]-?\\d+)([+-]-?\\d+)"));
     while (timer.elapsed() < timeoutMs) {
         QProcess p;
         p.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
@@ -58,8 +59,8 @@ std::optional<Window> waitForWindow(const QString &part, int timeoutMs)
         for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
             const auto m = line.match(l);
             if (m.hasMatch() && m.captured(2).contains(part))
-                return Window{m.captured(1), m.captured(2), m.captured(3).toInt(),
-                              m.captured(4).toInt()};
+                return Window{m.captured(1),         m.captured(2),         m.captured(3).toInt(),
+                              m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()};
         }
         QThread::msleep(100);
     }

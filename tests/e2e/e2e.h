@@ -31,6 +31,8 @@ struct Window
     QString name;
     int width = 0;
     int height = 0;
+    int x = 0; // the upper-left corner on the screen
+    int y = 0;
 };
 
 // Polls the display until a named window whose name contains `part` appears.

@@ -1,0 +1,290 @@
+#include "e2e.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QMutex>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A page server on loopback in a thread of its own, so the test may block while it answers.
+// Each answer waits `delayMs`, which keeps a download going long enough to be seen.
+class PageServer
+{
+public:
+    explicit PageServer(int delayMs) : m_delayMs(delayMs)
+    {
+        m_thread.start();
+        QMetaObject::invokeMethod(
+            m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
+    }
+    ~PageServer()
+    {
+        QMetaObject::invokeMethod(
+            m_context, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+        delete m_context;
+    }
+    QString url() const { return QStringLiteral("http://127.0.0.1:%1/news.html").arg(m_port); }
+    int requests() const { return m_requests.load(); }
+
+private:
+    void listen()
+    {
+        m_server = new QTcpServer;
+        m_server->listen(QHostAddress::LocalHost, 0);
+        m_port = m_server->serverPort();
+        QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] {
+            while (QTcpSocket *s = m_server->nextPendingConnection()) {
+                QObject::connect(s, &QTcpSocket::readyRead, s, [this, s] {
+                    if (!s->readAll().startsWith("GET /news.html"))
+                        return s->disconnectFromHost();
+                    ++m_requests;
+                    QTimer::singleShot(m_delayMs, s, [s] {
+                        const QByteArray body =
+                            "<html><body style='background:#fff'><h1>News</h1></body></html>";
+                        s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                                 "close\r\nContent-Length: " +
+                                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                        s->disconnectFromHost();
+                    });
+                });
+            }
+        });
+    }
+
+    int m_delayMs;
+    QThread m_thread;
+    QObject *m_context = [this] {
+        auto *o = new QObject;
+        o->moveToThread(&m_thread);
+        return o;
+    }();
+    QTcpServer *m_server = nullptr;
+    quint16 m_port = 0;
+    std::atomic<int> m_requests{0};
+};
+
+QByteArray run(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.start(program, args);
+    p.waitForFinished(10000);
+    return p.readAllStandardOutput();
+}
+
+void clickAt(int x, int y)
+{
+    // The pointer arrives first, so the control under it is hot before the press.
+    run("xdotool", {"mousemove", QString::number(x), QString::number(y)});
+    QThread::msleep(300);
+    run("xdotool", {"click", "1"});
+}
+
+QImage screenshot(const QString &path)
+{
+    run(QStringLiteral(SCREENSHOT_PATH), {path});
+    return QImage(path);
+}
+
+// Polls until `done` holds or the time is up.
+template <typename F> bool waitFor(F done, int ms = 20000)
+{
+    for (int waited = 0; waited < ms; waited += 100) {
+        if (done())
+            return true;
+        QThread::msleep(100);
+    }
+    return done();
+}
+
+class WindowEndToEnd : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (qEnvironmentVariableIsEmpty("DISPLAY"))
+            GTEST_SKIP() << "needs the virtual display the test runs on";
+        if (e2e::fakeTimeLibrary().isEmpty())
+            GTEST_SKIP() << "libfaketime is not installed";
+        if (run("sh", {"-c", "command -v xdotool"}).isEmpty())
+            GTEST_SKIP() << "xdotool is not installed";
+        runEnv.useDisplay();
+        // The opener of "Open in Full Browser": a fake one first on PATH that records.
+        const QString bin = runEnv.home.path() + "/bin";
+        QDir().mkpath(bin);
+        testsupport::writeFile(
+            bin + "/xdg-open",
+            ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + openedPath() + "\n").toUtf8());
+        QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        runEnv.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
+    }
+
+    QString openedPath() const { return runEnv.home.path() + "/opened.txt"; }
+
+    // The window of a started ldpn, with its place on the screen.
+    std::optional<e2e::Window> window()
+    {
+        return e2e::waitForWindow(QStringLiteral("Last Login"), 30000);
+    }
+    QPoint origin(const e2e::Window &w) { return {w.x, w.y}; }
+
+    // The window takes clicks once it is drawn, its first page is loaded and the engine has
+    // settled.
+    void waitUntilReady(const PageServer &server, const e2e::Window &w)
+    {
+        ASSERT_TRUE(waitFor([&] { return server.requests() >= 1; }, 30000));
+        const QString shot = runEnv.home.path() + "/ready.png";
+        ASSERT_TRUE(waitFor(
+            [&] {
+                const QImage s = screenshot(shot);
+                return s.pixel(w.x + 300, w.y + 1) != qRgb(0, 0, 0);
+            },
+            30000));
+        QThread::msleep(1000);
+    }
+
+    e2e::Run runEnv{"2026-07-19 10:00:00"}; // day 200, no directory: previous login day 364
+};
+
+TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
+{
+    PageServer server(6000);
+    e2e::Background ldpn(runEnv, {server.url(), "/N"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    EXPECT_EQ(w->width, 600);
+    EXPECT_EQ(w->height, 335);
+    const QString props = QString::fromUtf8(run("xprop", {"-id", w->id}));
+    EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"  \u00B7 Last Login: "
+                                              "30 Dec 1899\"")))
+        << props.toStdString();
+
+    const QPoint o = origin(*w);
+    const QPoint green = o + QPoint(16 + 11, 2 + 14);
+    const QPoint red = o + QPoint(39 + 11, 2 + 14);
+    const QString shot = runEnv.home.path() + "/shot.png";
+    // While the page is on its way only the red lamp is lit.
+    ASSERT_TRUE(waitFor([&] { return server.requests() == 1; }, 30000));
+    EXPECT_TRUE(waitFor(
+        [&] {
+            const QImage during = screenshot(shot);
+            return qRed(during.pixel(red)) > 200 && qGreen(during.pixel(green)) < 160;
+        },
+        5000));
+    // Once it is there only the green one.
+    ASSERT_TRUE(waitFor([&] {
+        const QImage after = screenshot(shot);
+        return qGreen(after.pixel(green)) > 200 && qRed(after.pixel(red)) < 160;
+    }));
+}
+
+TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
+{
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "0"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    waitUntilReady(server, *w);
+    const QPoint o = origin(*w);
+    clickAt(o.x() + 81 + 68, o.y() + 2 + 11);
+    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
+    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
+}
+
+TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
+{
+    testsupport::writeFile(runEnv.stampPath(), "12\r\n");
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "/N"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    waitUntilReady(server, *w);
+    const QPoint o = origin(*w);
+    clickAt(o.x() + 81 + 68, o.y() + 2 + 11);
+    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
+    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("12\r\n"));
+}
+
+TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
+{
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "/N"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    waitUntilReady(server, *w);
+    const QPoint o = origin(*w);
+    clickAt(o.x() + 353 + 68, o.y() + 2 + 11);
+    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
+    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(openedPath()); }, 5000));
+    QThread::msleep(100);
+    EXPECT_EQ(testsupport::readFile(openedPath()), server.url().toUtf8() + "\n");
+}
+
+TEST_F(WindowEndToEnd, AboutBoxOpensFromALampAndClosingItNavigatesAgain)
+{
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "/N"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    waitUntilReady(server, *w);
+    const QPoint o = origin(*w);
+    for (int round = 1; round <= 2; ++round) {
+        clickAt(o.x() + 16 + 11, o.y() + 2 + 11);
+        const auto about = e2e::waitForWindow(QStringLiteral("About"), 10000);
+        ASSERT_TRUE(about.has_value()) << round;
+        EXPECT_EQ(about->width, 306);
+        EXPECT_EQ(about->height, 226);
+        // OK is the default button: Enter closes the box.
+        run("xdotool",
+            {"mousemove", QString::number(about->x + 40), QString::number(about->y + 40)});
+        run("xdotool", {"key", "Return"});
+        ASSERT_TRUE(waitFor([&] { return server.requests() == round + 1; }, 10000)) << round;
+        QThread::msleep(1000);
+    }
+}
+
+TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
+{
+    const QString spool = qEnvironmentVariable("DAYPANE_TEST_PRINTER_SPOOL");
+    if (spool.isEmpty())
+        GTEST_SKIP() << "runs under with_cups_printer.sh";
+    runEnv.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER");
+    const auto jobs = [&] { return QDir(spool).entryList({"d*"}, QDir::Files).size(); };
+    const qsizetype before = jobs();
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "/N"});
+    const auto w = window();
+    ASSERT_TRUE(w.has_value());
+    waitUntilReady(server, *w);
+    const QPoint o = origin(*w);
+    clickAt(o.x() + 217 + 68, o.y() + 2 + 11);
+    ASSERT_TRUE(waitFor([&] { return jobs() == before + 1; }, 30000));
+    clickAt(o.x() + 217 + 68, o.y() + 2 + 11);
+    ASSERT_TRUE(waitFor([&] { return jobs() == before + 2; }, 30000));
+    // No dialog came up: the only windows named are the browser window.
+    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Print"), 300).has_value());
+    EXPECT_EQ(ldpn.process().state(), QProcess::Running);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
