@@ -11,7 +11,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils libxcb1
   tzdata faketime libfaketime hyperfine cups
-  dpkg-dev fakeroot lintian groff man-db desktop-file-utils
+  dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
 )
 
 sudo_cmd=()
