@@ -284,6 +284,11 @@ QSize TdxfClock::SharedBitmapSize()
     return sharedBitmap().size();
 }
 
+const QImage &TdxfClock::SharedBitmap()
+{
+    return sharedBitmap();
+}
+
 void TdxfClock::Frame3D(QPainter &p, TRect &r, TColor topLeft, TColor bottomRight, int w)
 {
     const QColor tl = framework::toQColor(topLeft);
@@ -408,26 +413,6 @@ void TdxfClock::PaintTextFace(const Face &face)
     p.setPen(framework::toQColor(fontColor()));
     p.drawText(QPoint(x, y + fm.ascent()), face.text);
     p.restore();
-}
-
-// The seven-segment, dial and drum faces get their own drawing; until then they show the
-// time as text, so that a clock of any style tells the time.
-void TdxfClock::PaintIndicatorFace(const Face &face)
-{
-    PaintTextFace(face);
-}
-
-void TdxfClock::PaintAnalogFace(const Face &face)
-{
-    Face text = face;
-    face.painter.setFont(font());
-    text.text = FormattedTime();
-    PaintTextFace(text);
-}
-
-void TdxfClock::PaintDrumFace(const Face &face)
-{
-    PaintTextFace(face);
 }
 
 } // namespace components

@@ -139,6 +139,8 @@ public:
 
     // The off-screen bitmap that every clock paints into; it only grows.
     static QSize SharedBitmapSize();
+    // What the last paint drew; its top-left corner is the painting clock's client area.
+    static const QImage &SharedBitmap();
 
     // The 3-D frame of width w, shrinking the rectangle by w on every side.
     static void Frame3D(QPainter &painter, framework::TRect &rect, framework::TColor topLeft,
