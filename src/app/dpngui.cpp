@@ -16,6 +16,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, TForm1Core *coreIn, cons
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     int qtArgc = argc > 0 ? 1 : 0; // Qt must not take the page address for one of its options
     QApplication app(qtArgc, argv);
+    // The title set in phase one now names the GUI application too.
     framework::setApplicationTitle(framework::applicationTitle());
     if (!error.isEmpty()) {
         // The window stays hidden; dismissing the box ends the program, not in order.

@@ -6,7 +6,6 @@ namespace components {
 
 TLabel::TLabel(QWidget *parent) : TControl(parent)
 {
-    setAttribute(Qt::WA_TransparentForMouseEvents, false);
     adjustBounds();
 }
 
@@ -91,8 +90,7 @@ void TLabel::paintEvent(QPaintEvent *)
         p.fillRect(rect(), backgroundColor());
     p.setFont(font());
     p.setPen(framework::toQColor(fontColor()));
-    QString text = m_caption;
-    p.drawText(rect(), textFlags(), text);
+    p.drawText(rect(), textFlags(), m_caption);
 }
 
 TButton::TButton(QWidget *parent) : QPushButton(parent)

@@ -139,6 +139,14 @@ protected:
     }
     QPoint origin(const e2e::Window &w) { return {w.x, w.y}; }
 
+    // Clicks the toolbar button whose left edge is at `left` and expects an orderly end.
+    void clickButtonAndWaitForTheEnd(e2e::Background &ldpn, const e2e::Window &w, int left)
+    {
+        clickAt(w.x + left + 68, w.y + 2 + 11);
+        ASSERT_TRUE(ldpn.process().waitForFinished(10000));
+        EXPECT_EQ(ldpn.process().exitCode(), 0);
+    }
+
     // The window takes clicks once it is drawn, its first page is loaded and the engine has
     // settled.
     void waitUntilReady(const PageServer &server, const e2e::Window &w)
@@ -196,10 +204,7 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
     const auto w = window();
     ASSERT_TRUE(w.has_value());
     waitUntilReady(server, *w);
-    const QPoint o = origin(*w);
-    clickAt(o.x() + 81 + 68, o.y() + 2 + 11);
-    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
-    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
 }
 
@@ -211,10 +216,7 @@ TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
     const auto w = window();
     ASSERT_TRUE(w.has_value());
     waitUntilReady(server, *w);
-    const QPoint o = origin(*w);
-    clickAt(o.x() + 81 + 68, o.y() + 2 + 11);
-    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
-    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("12\r\n"));
 }
 
@@ -225,10 +227,7 @@ TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
     const auto w = window();
     ASSERT_TRUE(w.has_value());
     waitUntilReady(server, *w);
-    const QPoint o = origin(*w);
-    clickAt(o.x() + 353 + 68, o.y() + 2 + 11);
-    ASSERT_TRUE(ldpn.process().waitForFinished(10000));
-    EXPECT_EQ(ldpn.process().exitCode(), 0);
+    clickButtonAndWaitForTheEnd(ldpn, *w, 353);
     ASSERT_TRUE(waitFor([&] { return QFile::exists(openedPath()); }, 5000));
     QThread::msleep(100);
     EXPECT_EQ(testsupport::readFile(openedPath()), server.url().toUtf8() + "\n");
