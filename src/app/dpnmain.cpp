@@ -1,7 +1,6 @@
 #include "dpnmain.h"
 
 #include "components/AboutSystem.h"
-#include "netware/nwNDS.h"
 #include "netware/nwbase.h"
 #include "platform/textfile.h"
 
@@ -44,25 +43,7 @@ namespace {
 // No day number is longer; a longer first line only has to stay recognisably invalid.
 constexpr qsizetype kStampLimit = 64;
 
-class ClientDirectory : public Directory
-{
-public:
-    QString whoAmIName() override { return NDSWhoAmIName(); }
-    QString typelessName(const QString &name) override { return NDSTypelessName(name); }
-    bool readTimeAttribute(const QString &contextName, const QString &objectName,
-                           std::uint8_t attributeIndex, dates::TDateTime &destination) override
-    {
-        return NDSReadTimeAttribute(contextName, objectName, attributeIndex, destination);
-    }
-};
-
 } // namespace
-
-Directory &clientDirectory()
-{
-    static ClientDirectory directory;
-    return directory;
-}
 
 QString TForm1Core::dayStampFileName() const
 {

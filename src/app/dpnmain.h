@@ -1,6 +1,7 @@
 #pragma once
 
 #include "dates/dates.h"
+#include "directory/netwaredirectory.h"
 #include "framework/exception.h"
 #include "framework/formreader.h"
 #include "platform/clock.h"
@@ -41,26 +42,13 @@ private:
     int m_code;
 };
 
-// What the decision asks of the directory.
-class Directory
-{
-public:
-    virtual ~Directory() = default;
-    virtual QString whoAmIName() = 0;
-    virtual QString typelessName(const QString &name) = 0;
-    virtual bool readTimeAttribute(const QString &contextName, const QString &objectName,
-                                   std::uint8_t attributeIndex, dates::TDateTime &destination) = 0;
-};
-// The directory client bound at run time.
-Directory &clientDirectory();
-
 // Everything start-up takes from outside, so tests can script it.
 struct StartupEnvironment
 {
     QStringList arguments; // the command-line arguments after the program name
     const platform::Clock *clock = &platform::systemClock();
     const platform::TimeZoneQuery *timeZone = &platform::systemTimeZone();
-    Directory *directory = &clientDirectory();
+    directory::Directory *directory = &directory::netwareDirectory();
     const platform::SettingsStore *settings = &platform::systemSettings();
     const platform::SystemQueries *system = &platform::systemQueries();
 

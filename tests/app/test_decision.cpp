@@ -11,7 +11,7 @@ using Outcome = TForm1Core::Outcome;
 namespace {
 
 // A directory that answers from a script and counts what it was asked.
-class ScriptedDirectory : public Directory
+class ScriptedDirectory : public directory::Directory
 {
 public:
     QString name = "CN=jdoe.OU=Sales.O=Acme";

@@ -92,7 +92,7 @@ QString lamp(const TmLED *led)
     return TmLED::ResourceName(led->LEDColor(), led->State(), led->Size());
 }
 
-class NoDirectory : public Directory
+class NoDirectory : public directory::Directory
 {
 public:
     QString whoAmIName() override { return QStringLiteral("CN=jdoe.OU=Sales.O=Acme"); }
