@@ -2,9 +2,9 @@
 # the stand-in directory client, which a site with the vendor's client must never get by accident.
 include(GNUInstallDirs)
 
-# ldpn links its core library and loads its GUI module and the web-view plugin from
-# <folder of the executable>/../lib/daypane, so these two paths
-# stay fixed relative to each other whatever the prefix is.
+# ldpn finds its core library, its GUI library and the web-view plugin in
+# <folder of the executable>/../lib/daypane, so these two paths stay fixed relative to each
+# other whatever the prefix is.
 set(DAYPANE_INSTALL_BINDIR bin)
 set(DAYPANE_INSTALL_MODULEDIR lib/daypane)
 set(DAYPANE_INSTALL_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/daypane)
