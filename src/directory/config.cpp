@@ -12,7 +12,6 @@ namespace {
 
 // A configuration is a few lines; anything larger is not one.
 constexpr qint64 kMaxConfigBytes = 64 * 1024;
-constexpr qsizetype kMaxShown = 80;
 
 const QString kFallBack = QStringLiteral("; using the NetWare client");
 
@@ -206,12 +205,12 @@ bool readLdap(const Sections &s, DirectoryConfig &c)
 
 } // namespace
 
-QString printable(const QByteArray &text)
+QString printable(const QByteArray &text, qsizetype maxChars)
 {
     QString out;
     const QString decoded = QString::fromUtf8(text);
     for (const QChar c : decoded) {
-        if (out.size() >= kMaxShown) {
+        if (out.size() >= maxChars) {
             out += QStringLiteral("...");
             break;
         }

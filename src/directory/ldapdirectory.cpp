@@ -79,7 +79,7 @@ void LdapDirectory::reportFailure(const QString &server, const QString &reason)
 {
     if (m_report)
         m_report(QStringLiteral("ldpn: directory %1: %2")
-                     .arg(printable(server.toUtf8()), printable(reason.toUtf8())));
+                     .arg(printable(server.toUtf8(), 200), printable(reason.toUtf8(), 300)));
 }
 
 void LdapDirectory::lookUp()

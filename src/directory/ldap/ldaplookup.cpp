@@ -17,6 +17,9 @@ using directory::ldapmodule::Request;
 using directory::ldapmodule::StartTls;
 using Clock = std::chrono::steady_clock;
 
+const char *const kTlsFailed =
+    "TLS handshake failed: is the server's certificate trusted and issued for this name?";
+
 // A value longer than this is no time stamp; it is cut rather than copied whole.
 constexpr std::size_t kMaxValue = 1024;
 
@@ -102,11 +105,30 @@ private:
         return std::max(n, 1LL);
     }
 
+    static int connected(LDAP *, Sockbuf *, LDAPURLDesc *srv, sockaddr *, ldap_conncb *ctx)
+    {
+        auto *self = static_cast<Session *>(ctx->lc_arg);
+        self->m_connected = true;
+        self->m_tls = srv != nullptr && srv->lud_scheme != nullptr &&
+                      std::strcmp(srv->lud_scheme, "ldaps") == 0;
+        return 0;
+    }
+    static void disconnected(LDAP *, Sockbuf *, ldap_conncb *) {}
+
     bool connect()
     {
+        // Told when a server has accepted the connection: a failure after that on ldaps:// is
+        // the TLS handshake, most often a certificate that is not trusted or not for this name.
+        m_callback.lc_add = connected;
+        m_callback.lc_del = disconnected;
+        m_callback.lc_arg = this;
+        ldap_set_option(m_ld, LDAP_OPT_CONNECT_CB, &m_callback);
         const int rc = ldap_connect(m_ld);
-        if (rc != LDAP_SUCCESS)
+        if (rc != LDAP_SUCCESS) {
+            if (m_connected && m_tls && !m_timedOut)
+                return fail(rc, "", kTlsFailed);
             return fail(rc, "");
+        }
         return true;
     }
 
@@ -138,7 +160,7 @@ private:
         // A certificate that fails verification ends the look-up, never plain text.
         rc = ldap_install_tls(m_ld);
         if (rc != LDAP_SUCCESS)
-            return fail(rc, "StartTLS: ");
+            return fail(rc, "StartTLS: ", kTlsFailed);
         return true;
     }
 
@@ -315,7 +337,9 @@ private:
             char *diag = nullptr;
             if (ldap_get_option(m_ld, LDAP_OPT_DIAGNOSTIC_MESSAGE, &diag) == LDAP_OPT_SUCCESS &&
                 diag != nullptr) {
-                detail = diag;
+                // GnuTLS leaves only this behind, which tells nothing.
+                if (std::strcmp(diag, "(unknown error code)") != 0)
+                    detail = diag;
                 ldap_memfree(diag);
             }
         }
@@ -332,6 +356,9 @@ private:
     Answer &m_a;
     Deadline m_deadline;
     LDAP *m_ld = nullptr;
+    ldap_conncb m_callback{};
+    bool m_connected = false;
+    bool m_tls = false;
     bool m_timedOut = false;
 };
 

@@ -56,7 +56,7 @@ DirectoryConfig parseDirectoryConfig(const QByteArray &text, const QString &path
 // Reads the first daypane/daypane.conf found in the folders. No file: NetWare and no error.
 DirectoryConfig readDirectoryConfig(const QStringList &folders);
 
-// A value shown in an error line: control bytes escaped, cut to a sensible length.
-QString printable(const QByteArray &text);
+// A value shown in an error line: control bytes escaped, cut after maxChars characters.
+QString printable(const QByteArray &text, qsizetype maxChars = 80);
 
 } // namespace directory
