@@ -94,7 +94,8 @@ QString keyError(const QString &path, const char *section, const char *key, cons
 
 QString unknownValue(const QByteArray &value, const char *choices)
 {
-    return QStringLiteral("unknown value \"%1\" (%2)").arg(printable(value), QLatin1String(choices));
+    return QStringLiteral("unknown value \"%1\" (%2)")
+        .arg(printable(value), QLatin1String(choices));
 }
 
 // Whole or decimal seconds ("3", "2.5"), 0.1 to 600.

@@ -3,7 +3,6 @@
 #include "directory/generalizedtime.h"
 #include "directory/ldapnames.h"
 #include "platform/dynlib.h"
-#include "platform/username.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -104,8 +103,8 @@ void LdapDirectory::lookUp()
         QString why;
         const auto password = readPassword(m_config.passwordFile, why);
         if (!password) {
-            reportFailure(m_config.uri, QStringLiteral("password file %1: %2")
-                                            .arg(m_config.passwordFile, why));
+            reportFailure(m_config.uri,
+                          QStringLiteral("password file %1: %2").arg(m_config.passwordFile, why));
             return;
         }
         rq.password = *password;
@@ -161,12 +160,12 @@ LdapDirectory::Lookup moduleLookup(const QString &path)
         const auto entry = reinterpret_cast<ldapmodule::LookupFunction>(
             platform::GetProcAddress(module, ldapmodule::kEntryName));
         if (entry == nullptr) {
-            a.reason = "cannot load the LDAP module: " +
-                       (module == nullptr ? why : path.toStdString() + ": no entry " +
-                                                      ldapmodule::kEntryName);
+            a.reason =
+                "cannot load the LDAP module: " +
+                (module == nullptr ? why
+                                   : path.toStdString() + ": no entry " + ldapmodule::kEntryName);
             return a;
         }
-        const platform::ScopedIgnoreBrokenPipe noSigpipe;
         entry(&rq, &a);
         return a;
     };

@@ -28,8 +28,7 @@ bool LoginsDirectory::readTimeAttribute(const QString &, const QString &objectNa
     if (!m_done) {
         m_done = true;
         QString error;
-        const auto seconds =
-            previousLoginSeconds(m_file, m_loginName.toLocal8Bit(), &error);
+        const auto seconds = previousLoginSeconds(m_file, m_loginName.toLocal8Bit(), &error);
         if (seconds)
             m_previous = unixTimeToDateTime(*seconds);
         else if (!error.isEmpty() && m_report)

@@ -15,8 +15,8 @@ DirectorySource chooseDirectory(const DirectoryConfig &config, const QString &lo
                                                   moduleLookup(ldapModulePath), std::move(report));
         break;
     case SourceKind::Logins:
-        s.owned = std::make_unique<LoginsDirectory>(config.logins.file, loginName,
-                                                    std::move(report));
+        s.owned =
+            std::make_unique<LoginsDirectory>(config.logins.file, loginName, std::move(report));
         break;
     case SourceKind::NetWare:
         s.directory = &netwareDirectory();

@@ -8,11 +8,11 @@
 SlapdServer::SlapdServer()
 {
     const QString server = m_dir.path() + QStringLiteral("/server");
-    const testsupport::RunResult r = testsupport::runProgram(
-        QStringLiteral("bash"),
-        {QStringLiteral(SLAPD_FIXTURE), QStringLiteral("start"), server,
-         QString::number(QCoreApplication::applicationPid())},
-        {}, 120000);
+    const testsupport::RunResult r =
+        testsupport::runProgram(QStringLiteral("bash"),
+                                {QStringLiteral(SLAPD_FIXTURE), QStringLiteral("start"), server,
+                                 QString::number(QCoreApplication::applicationPid())},
+                                {}, 120000);
     if (r.exitCode == 77) {
         m_skipped = true;
         m_failure = QString::fromLocal8Bit(r.err);
@@ -46,7 +46,8 @@ SlapdServer::SlapdServer()
     testsupport::writeFile(ldapConf(), "# the tests' own: nothing\n");
     m_running = m_ldapPort > 0 && m_ldapsPort > 0 && !m_ldapi.isEmpty();
     if (!m_running)
-        m_failure = QStringLiteral("slapd-fixture.sh gave no ports:\n") + QString::fromLocal8Bit(r.out);
+        m_failure =
+            QStringLiteral("slapd-fixture.sh gave no ports:\n") + QString::fromLocal8Bit(r.out);
 }
 
 SlapdServer::~SlapdServer()

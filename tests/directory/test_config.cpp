@@ -200,7 +200,8 @@ TEST(ConfigParse, AnUnknownSourceIsOneErrorNamingFileAndKey)
 
 TEST(ConfigParse, BadTimeoutsKeepTheSourceWithTheDefault)
 {
-    for (const char *bad : {"0", "-1", "abc", "3s", "", "601", "0.05", "1e3", "1.", ".", ".5", " 2x", "1.2.3"}) {
+    for (const char *bad :
+         {"0", "-1", "abc", "3s", "", "601", "0.05", "1e3", "1.", ".", ".5", " 2x", "1.2.3"}) {
         const DirectoryConfig c =
             parse(QByteArray("[directory]\nsource = ldap\n[ldap]\ntimeout = ") + bad + "\n");
         EXPECT_EQ(c.source, SourceKind::Ldap) << bad;
@@ -231,11 +232,11 @@ TEST(ConfigParse, LdapSettingsThatCannotBeUsedFallBackToNetWare)
         const char *ldap;
         const char *key;
     };
-    for (const Case &c : {Case{"bind = kerberos", "bind"}, Case{"starttls = demnad", "starttls"},
-                          Case{"bind = simple\npassword_file = /p", "binddn"},
-                          Case{"bind = simple\nbinddn = cn=r,o=A", "password_file"},
-                          Case{"bind = sasl", "sasl_mech"},
-                          Case{"bind = sasl\nsasl_mech = PLAIN", "sasl_mech"}}) {
+    for (const Case &c :
+         {Case{"bind = kerberos", "bind"}, Case{"starttls = demnad", "starttls"},
+          Case{"bind = simple\npassword_file = /p", "binddn"},
+          Case{"bind = simple\nbinddn = cn=r,o=A", "password_file"},
+          Case{"bind = sasl", "sasl_mech"}, Case{"bind = sasl\nsasl_mech = PLAIN", "sasl_mech"}}) {
         const DirectoryConfig d =
             parse(QByteArray("[directory]\nsource = ldap\n[ldap]\n") + c.ldap + "\n");
         EXPECT_EQ(d.source, SourceKind::NetWare) << c.ldap;

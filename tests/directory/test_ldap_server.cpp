@@ -186,15 +186,15 @@ TEST_F(LdapServer, FailuresAreOneLineNamingTheServer)
     testsupport::writeFile(wrong.passwordFile, "wrong\n");
     Result r = lookUp(wrong, "jdoe");
     expectNobody(r, "wrong password");
-    EXPECT_EQ(r.lines, QStringList{"ldpn: directory " + server->ldapUri() +
-                                   ": bind: Invalid credentials"});
+    EXPECT_EQ(r.lines,
+              QStringList{"ldpn: directory " + server->ldapUri() + ": bind: Invalid credentials"});
 
     LdapConfig noBase = config(server->ldapUri());
     noBase.base = "o=Elsewhere";
     r = lookUp(noBase, "jdoe");
     expectNobody(r, "no such base");
-    EXPECT_EQ(r.lines, QStringList{"ldpn: directory " + server->ldapUri() +
-                                   ": search: No such object"});
+    EXPECT_EQ(r.lines,
+              QStringList{"ldpn: directory " + server->ldapUri() + ": search: No such object"});
 
     LdapConfig badFilter = config(server->ldapUri());
     badFilter.filter = "(uid=%u";

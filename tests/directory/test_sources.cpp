@@ -111,7 +111,8 @@ TEST(LdapSource, AbsentEmptyOrMalformedValuesLeaveTheTimeAsItWas)
         auto d = s.source();
         dates::TDateTime t = 42;
         EXPECT_EQ(d->whoAmIName(), "cn=jdoe,o=Acme");
-        EXPECT_FALSE(d->readTimeAttribute("[root]", "cn=jdoe,o=Acme", 47, t)) << (value ? value : "-");
+        EXPECT_FALSE(d->readTimeAttribute("[root]", "cn=jdoe,o=Acme", 47, t))
+            << (value ? value : "-");
         EXPECT_EQ(t, 42);
         EXPECT_TRUE(s.lines.isEmpty());
     }
@@ -151,9 +152,8 @@ TEST(LdapSource, AFailureIsOneLineNamingTheServerAndTheReason)
     Scripted noisy;
     noisy.answer = failed("ldap://x/", "bind: Invalid credentials (\x1b]0;owned\x07)");
     ask(*noisy.source());
-    EXPECT_EQ(noisy.lines,
-              QStringList{"ldpn: directory ldap://x/: bind: Invalid credentials "
-                          "(\\x1b]0;owned\\x07)"});
+    EXPECT_EQ(noisy.lines, QStringList{"ldpn: directory ldap://x/: bind: Invalid credentials "
+                                       "(\\x1b]0;owned\\x07)"});
 }
 
 TEST(LdapSource, WithoutALoginNameNothingIsLookedUp)

@@ -1,13 +1,18 @@
 // The LDAP look-up of the previous login: one connection, one bind, one search, all within
 // one deadline. Loaded at run time; it needs nothing of the program but the interface header.
 #include "directory/ldapmodule.h"
+#include "platform/sockets.h"
 
 #include <ldap.h>
 #include <sasl/sasl.h>
 
 #include <algorithm>
 #include <chrono>
+#include <condition_variable>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <thread>
 
 namespace {
 
@@ -19,6 +24,13 @@ using Clock = std::chrono::steady_clock;
 
 const char *const kTlsFailed =
     "TLS handshake failed: is the server's certificate trusted and issued for this name?";
+
+std::string noAnswerWithin(int ms)
+{
+    const std::string whole = std::to_string(ms / 1000);
+    const std::string tenths = ms % 1000 >= 100 ? "." + std::to_string(ms % 1000 / 100) : "";
+    return " (no answer within " + whole + tenths + " s)";
+}
 
 // A value longer than this is no time stamp; it is cut rather than copied whole.
 constexpr std::size_t kMaxValue = 1024;
@@ -48,10 +60,26 @@ private:
     Clock::time_point m_end;
 };
 
+// Shared by the look-up's thread and the caller, who stops waiting at the deadline. libldap
+// leaves some waits without a limit (a TLS handshake with a server that never answers spins
+// until the server speaks), so the caller then ends the connection under it.
+struct Watch
+{
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    int socket = -1; // the connection in use, while there is one
+    Request request;
+    Answer answer;
+};
+
 class Session
 {
 public:
-    Session(const Request &rq, Answer &a) : m_rq(rq), m_a(a), m_deadline(rq.timeoutMs) {}
+    Session(const Request &rq, Answer &a, Watch &watch)
+        : m_rq(rq), m_a(a), m_watch(watch), m_deadline(rq.timeoutMs)
+    {
+    }
     ~Session()
     {
         if (m_ld != nullptr)
@@ -71,6 +99,8 @@ public:
         if (ldap_get_option(m_ld, LDAP_OPT_URI, &uri) == LDAP_OPT_SUCCESS && uri != nullptr) {
             m_a.server = uri;
             ldap_memfree(uri);
+            const std::lock_guard<std::mutex> lock(m_watch.mutex);
+            m_watch.answer.server = m_a.server; // for a caller that stops waiting
         }
         if (!configure() || !connect() || !startTls() || !bind())
             return;
@@ -105,15 +135,26 @@ private:
         return std::max(n, 1LL);
     }
 
-    static int connected(LDAP *, Sockbuf *, LDAPURLDesc *srv, sockaddr *, ldap_conncb *ctx)
+    static int connected(LDAP *, Sockbuf *sb, LDAPURLDesc *srv, sockaddr *, ldap_conncb *ctx)
     {
         auto *self = static_cast<Session *>(ctx->lc_arg);
         self->m_connected = true;
+        ber_socket_t fd = -1;
+        if (ber_sockbuf_ctrl(sb, LBER_SB_OPT_GET_FD, &fd) == 1 && fd >= 0) {
+            const std::lock_guard<std::mutex> lock(self->m_watch.mutex);
+            self->m_watch.socket = fd;
+        }
         self->m_tls = srv != nullptr && srv->lud_scheme != nullptr &&
                       std::strcmp(srv->lud_scheme, "ldaps") == 0;
         return 0;
     }
-    static void disconnected(LDAP *, Sockbuf *, ldap_conncb *) {}
+    static void disconnected(LDAP *, Sockbuf *, ldap_conncb *ctx)
+    {
+        // Before libldap closes it, so that the caller never shuts down a reused number.
+        auto *self = static_cast<Session *>(ctx->lc_arg);
+        const std::lock_guard<std::mutex> lock(self->m_watch.mutex);
+        self->m_watch.socket = -1;
+    }
 
     bool connect()
     {
@@ -287,7 +328,8 @@ private:
         berval **values = ldap_get_values_len(m_ld, entry, m_rq.attribute.c_str());
         if (values != nullptr && values[0] != nullptr) {
             m_a.hasValue = true;
-            m_a.value.assign(values[0]->bv_val, std::min<std::size_t>(values[0]->bv_len, kMaxValue));
+            m_a.value.assign(values[0]->bv_val,
+                             std::min<std::size_t>(values[0]->bv_len, kMaxValue));
         }
         ldap_value_free_len(values);
     }
@@ -346,7 +388,7 @@ private:
         m_a.outcome = Answer::Outcome::Failed;
         m_a.reason = std::string(stage) + ldap_err2string(rc);
         if (m_timedOut || rc == LDAP_TIMEOUT)
-            m_a.reason += " (no answer within the timeout)";
+            m_a.reason += noAnswerWithin(m_rq.timeoutMs);
         else if (!detail.empty() && detail != ldap_err2string(rc))
             m_a.reason += " (" + detail + ")";
         return false;
@@ -354,6 +396,7 @@ private:
 
     const Request &m_rq;
     Answer &m_a;
+    Watch &m_watch;
     Deadline m_deadline;
     LDAP *m_ld = nullptr;
     ldap_conncb m_callback{};
@@ -365,7 +408,7 @@ private:
 } // namespace
 
 extern "C" __attribute__((visibility("default"))) void daypane_ldap_lookup(const Request *request,
-                                                                            Answer *answer)
+                                                                           Answer *answer)
 {
     if (answer == nullptr)
         return;
@@ -375,7 +418,49 @@ extern "C" __attribute__((visibility("default"))) void daypane_ldap_lookup(const
         return;
     }
     try {
-        Session(*request, *answer).run();
+        auto watch = std::make_shared<Watch>();
+        watch->request = *request;
+        watch->answer.server = request->uri;
+        std::thread worker([watch] {
+            platform::blockBrokenPipeInThisThread();
+            Answer a;
+            {
+                Session session(watch->request, a, *watch);
+                session.run();
+            }
+            const std::lock_guard<std::mutex> lock(watch->mutex);
+            watch->answer = std::move(a);
+            watch->done = true;
+            watch->finished.notify_all();
+        });
+        std::unique_lock<std::mutex> lock(watch->mutex);
+        bool cut = false;
+        const auto deadline =
+            Clock::now() + std::chrono::milliseconds(std::max(request->timeoutMs, 1));
+        // A little past the deadline: libldap's own limits end it in time where they can.
+        if (!watch->finished.wait_until(lock, deadline + std::chrono::milliseconds(100),
+                                        [&] { return watch->done; })) {
+            platform::shutdownSocket(watch->socket);
+            cut = true;
+            watch->finished.wait_for(lock, std::chrono::seconds(1), [&] { return watch->done; });
+        }
+        const std::string timedOut = "Timed out" + noAnswerWithin(request->timeoutMs);
+        if (watch->done) {
+            lock.unlock();
+            worker.join();
+            *answer = watch->answer;
+            // Whatever libldap made of the connection ended under it, the cause was the time.
+            if (cut && answer->outcome == Answer::Outcome::Failed)
+                answer->reason = timedOut;
+            return;
+        }
+        // Stuck where no connection can be ended (a name look-up, say): it is left behind,
+        // holding only its own copy of the request.
+        answer->server = watch->answer.server;
+        lock.unlock();
+        worker.detach();
+        answer->outcome = Answer::Outcome::Failed;
+        answer->reason = timedOut;
     } catch (...) {
         answer->outcome = Answer::Outcome::Failed;
         answer->reason = "out of memory";
