@@ -12,7 +12,8 @@
 # malformed time), cn=joff (20260718091500.5+0100), two entries with uid twin, and cn=reader
 # (password readerpw) for simple binds. SASL EXTERNAL over ldapi:// maps the caller's uid to
 # cn=jdoe. The certificate names 127.0.0.1 and localhost; LDAPS2_URI reaches the same server
-# by 127.0.0.2, a name the certificate does not hold.
+# by 127.0.0.2, a name the certificate does not hold. FIXTURE_EXTRA_LDIF names a file of more
+# entries to load.
 set -euo pipefail
 cmd="${1:?start or stop}" dir="${2:?folder}"
 
@@ -105,6 +106,7 @@ user() { # cn uid [attribute: value]
     user twin1 twin 'lastLoginTime: 20260718081500Z'
     user twin2 twin 'lastLoginTime: 20260718081500Z'
     printf 'dn: cn=reader,o=Acme\nobjectClass: person\ncn: reader\nsn: Reader\nuserPassword: readerpw\n\n'
+    if [ -n "${FIXTURE_EXTRA_LDIF:-}" ]; then cat "$FIXTURE_EXTRA_LDIF"; printf '\n'; fi
 } >"$dir/data.ldif"
 slapadd -f "$dir/slapd.conf" -l "$dir/data.ldif" >"$dir/slapadd.log" 2>&1 ||
     { cat "$dir/slapadd.log" >&2; exit 1; }

@@ -31,9 +31,9 @@ void run(Harness h, const QByteArray &input)
 
 QByteArray mutate(QByteArray input, const std::vector<QByteArray> &inputs, std::mt19937 &rng)
 {
-    static const char *const tokens[] = {"[", "]", "=", "#", " #", ";", "\n", "\r\n", "\\",
-                                         ",", "+", "Z", "+01", ".", "\x07", "\0", "%u",
-                                         "ldap", "source", "timeout", "cn=", "\\2C", "\xff"};
+    static const char *const tokens[] = {
+        "[",   "]", "=",    "#",  " #", ";",    "\n",     "\r\n",    "\\",  ",",    "+",   "Z",
+        "+01", ".", "\x07", "\0", "%u", "ldap", "source", "timeout", "cn=", "\\2C", "\xff"};
     const auto pick = [&](std::size_t n) { return std::size_t(rng() % (n ? n : 1)); };
     const int steps = 1 + int(rng() % 4);
     for (int s = 0; s < steps; ++s) {

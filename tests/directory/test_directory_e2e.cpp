@@ -288,6 +288,34 @@ TEST_F(DirectoryEndToEnd, AListenerThatNeverAnswersEndsWithinTheTimeout)
     }
 }
 
+TEST_F(DirectoryEndToEnd, OnlyTheLdapSourceMapsLibldapAndOnlyWhenItIsAsked)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray config;
+        const char *mode;
+        bool mapped;
+    };
+    const QByteArray ldap =
+        "[directory]\nsource = ldap\n[ldap]\nuri = " + server->ldapUri().toUtf8() +
+        "\nbase = o=Acme\n";
+    for (const Case &c : {Case{"ldap, normal mode", ldap, "/N", true},
+                          Case{"ldap, interval not due", ldap, "7", false},
+                          Case{"logins", "[directory]\nsource = logins\n", "/N", false},
+                          Case{"netware", "", "/N", false}}) {
+        SourceRun run("jtoday");
+        testsupport::writeFile(run.stampPath(), "200\r\n"); // day 200: 7 days have not passed
+        if (!c.config.isEmpty())
+            run.configure(c.config);
+        run.env << "LD_DEBUG=files"; // the dynamic loader names every library it opens
+        const auto r = run.normalMode(c.mode);
+        EXPECT_EQ(r.err.contains("libldap"), c.mapped) << c.name;
+        EXPECT_EQ(r.err.contains("libdaypane-ldap"), c.mapped) << c.name;
+        EXPECT_TRUE(r.err.contains("libQt6Core")) << c.name;
+    }
+}
+
 TEST_F(DirectoryEndToEnd, TheCaptionNamesTheEntryAndItsPreviousLogin)
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
