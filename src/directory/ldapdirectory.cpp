@@ -76,7 +76,12 @@ LdapDirectory::LdapDirectory(LdapConfig config, QString loginName, Lookup lookup
 
 void LdapDirectory::reportFailure(const QString &server, const QString &reason)
 {
-    if (m_report)
+    if (!m_report)
+        return;
+    if (server.isEmpty()) // the URI came from ldap.conf and was never read
+        m_report(QStringLiteral("ldpn: directory (URI of ldap.conf): %1")
+                     .arg(printable(reason.toUtf8(), 300)));
+    else
         m_report(QStringLiteral("ldpn: directory %1: %2")
                      .arg(printable(server.toUtf8(), 200), printable(reason.toUtf8(), 300)));
 }

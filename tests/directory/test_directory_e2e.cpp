@@ -180,7 +180,7 @@ TEST_F(DirectoryEndToEnd, NetWareStaysTheDefault)
     };
     for (const QByteArray &config : {QByteArray(), QByteArray("[directory]\nsource = netware\n"),
                                      QByteArray("[ldap]\nuri = ldap://unused\n")}) {
-        SourceRun today("jdoe", nullptr); // the stand-in's "today" is the real one
+        SourceRun today("jdoe"); // the stand-in's "today" is the faked one too
         today.env << "LD_LIBRARY_PATH=" NWSIM_FULL_DIR
                   << "NWSIM_DIRECTORY=" + today.home.path() + "/directory.tree";
         if (!config.isEmpty())
@@ -198,7 +198,7 @@ TEST_F(DirectoryEndToEnd, NetWareStaysTheDefault)
 
 TEST_F(DirectoryEndToEnd, AConfigurationErrorIsOneLineAndTheNetWareBinding)
 {
-    SourceRun run("jdoe", nullptr);
+    SourceRun run("jdoe");
     run.env << "LD_LIBRARY_PATH=" NWSIM_FULL_DIR
             << "NWSIM_DIRECTORY=" + run.home.path() + "/directory.tree";
     testsupport::writeFile(run.home.path() + "/directory.tree",
@@ -323,9 +323,10 @@ TEST_F(DirectoryEndToEnd, TheCaptionNamesTheEntryAndItsPreviousLogin)
     SourceRun run("jdoe");
     run.useLdap(server->ldapUri());
     run.useDisplay();
+    run.env << "TZ=Asia/Tokyo"; // nine hours from UTC, so that a missing conversion would show
     e2e::Background ldpn(run, {kUrl, "/N"});
     const auto window = e2e::waitForWindow(QStringLiteral("Last Login"));
     ASSERT_TRUE(window.has_value()) << ldpn.process().readAllStandardError().constData();
     EXPECT_EQ(window->name,
-              QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:15:00"));
+              QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 17:15:00"));
 }
