@@ -2,7 +2,8 @@
 # the stand-in directory client, which a site with the vendor's client must never get by accident.
 include(GNUInstallDirs)
 
-# ldpn loads its modules from <folder of the executable>/../lib/daypane, so these two paths
+# ldpn links its core library and loads its GUI module and the web-view plugin from
+# <folder of the executable>/../lib/daypane, so these two paths
 # stay fixed relative to each other whatever the prefix is.
 set(DAYPANE_INSTALL_BINDIR bin)
 set(DAYPANE_INSTALL_MODULEDIR lib/daypane)
@@ -11,7 +12,7 @@ set(DAYPANE_INSTALL_NWSIM_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/daypane-nwsim)
 
 install(TARGETS ldpn
   RUNTIME DESTINATION ${DAYPANE_INSTALL_BINDIR} COMPONENT daypane)
-install(TARGETS daypane-window daypane_webview daypane-ldap
+install(TARGETS daypane-core daypane-gui daypane_webview daypane-ldap
   LIBRARY DESTINATION ${DAYPANE_INSTALL_MODULEDIR} COMPONENT daypane)
 
 # Debian wants manual pages and changelogs compressed, reproducibly (no name or time stamp).

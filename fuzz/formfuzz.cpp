@@ -1,5 +1,6 @@
 #include "formfuzz.h"
 
+#include "framework/formpictures.h"
 #include "framework/formreader.h"
 #include "fuzzclasses.h"
 
@@ -7,11 +8,12 @@ void exerciseFormReader(const std::uint8_t *data, std::size_t size)
 {
     static const framework::FormReader reader = [] {
         framework::FormReader r;
+        framework::registerPictureConverter(r);
         r.registerClass<TFuzzThing>(QStringLiteral("TFuzzThing"));
         r.registerClass<TFuzzSub>(QStringLiteral("TFuzzSub"));
         // Listed as a control so that phase one walks past it without making one.
         r.registerClass(QStringLiteral("TFuzzControl"), true,
-                        [](QObject *, QWidget *) -> QObject * { return nullptr; });
+                        [](QObject *, QObject *) -> QObject * { return nullptr; });
         r.registerIdentifierConverter(QMetaType::fromType<quint32>(),
                                       [](const QString &name) -> std::optional<QVariant> {
                                           if (name == QLatin1String("clRed"))

@@ -13,7 +13,7 @@ add_library(daypane_formfuzz STATIC
   ${CMAKE_CURRENT_LIST_DIR}/fuzzclasses.h
 )
 target_include_directories(daypane_formfuzz PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(daypane_formfuzz PUBLIC daypane::framework)
+target_link_libraries(daypane_formfuzz PUBLIC daypane::gui)
 set(DAYPANE_FORM_CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus)
 
 if(DAYPANE_FUZZ)
@@ -25,12 +25,18 @@ if(DAYPANE_FUZZ)
     ${CMAKE_CURRENT_LIST_DIR}/formreader_fuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/formfuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/fuzzclasses.h
-    ${PROJECT_SOURCE_DIR}/src/framework/formreader.cpp
-    ${PROJECT_SOURCE_DIR}/src/framework/exception.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/formparser.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/formvalues.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/formreader.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/exception.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/gui/formpictures.cpp
   )
-  target_include_directories(formreader_fuzz PRIVATE ${PROJECT_SOURCE_DIR}/src ${CMAKE_CURRENT_LIST_DIR})
+  target_include_directories(formreader_fuzz PRIVATE
+    ${PROJECT_SOURCE_DIR}/src/framework/core/include ${PROJECT_SOURCE_DIR}/src/framework/gui/include
+    ${PROJECT_SOURCE_DIR}/src/platform/include
+    ${CMAKE_CURRENT_LIST_DIR})
   target_compile_options(formreader_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(formreader_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(formreader_fuzz PRIVATE Qt6::Core Qt6::Widgets)
+  target_link_libraries(formreader_fuzz PRIVATE Qt6::Core Qt6::Gui)
   set_target_properties(formreader_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()

@@ -14,7 +14,7 @@ add_library(daypane_directoryfuzz STATIC
   ${CMAKE_CURRENT_LIST_DIR}/directoryfuzz.cpp
 )
 target_include_directories(daypane_directoryfuzz PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(daypane_directoryfuzz PUBLIC daypane::directory)
+target_link_libraries(daypane_directoryfuzz PUBLIC daypane::core)
 set(DAYPANE_DIRECTORY_CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus)
 
 if(DAYPANE_FUZZ)
@@ -32,8 +32,10 @@ if(DAYPANE_FUZZ)
       ${PROJECT_SOURCE_DIR}/src/directory/loginrecords.cpp
       ${PROJECT_SOURCE_DIR}/src/dates/dates.cpp
     )
-    target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR}/src
-      ${PROJECT_SOURCE_DIR}/src/directory/include ${CMAKE_CURRENT_LIST_DIR})
+    target_include_directories(${target} PRIVATE
+      ${PROJECT_SOURCE_DIR}/src/directory/include ${PROJECT_SOURCE_DIR}/src/dates/include
+      ${PROJECT_SOURCE_DIR}/src/framework/core/include ${PROJECT_SOURCE_DIR}/src/platform/include
+      ${CMAKE_CURRENT_LIST_DIR})
     target_compile_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_options(${target} PRIVATE -fsanitize=fuzzer,address,undefined)
     target_link_libraries(${target} PRIVATE Qt6::Core)

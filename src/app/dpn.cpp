@@ -1,9 +1,8 @@
-#include "dpn.h"
-
+#include "app/form1core.h"
+#include "app/phasetwo.h"
 #include "directory/config.h"
 #include "directory/source.h"
 #include "framework/application.h"
-#include "phasetwo.h"
 #include "platform/display.h"
 #include "platform/dynlib.h"
 #include "platform/username.h"
@@ -30,8 +29,8 @@ PhaseTwoEntry loadPhaseTwo(std::string &why)
     return entry;
 }
 
-} // namespace
-
+// Phase one decides without any GUI object; phase two shows the window or the error box.
+// Returns the exit code.
 int runDaypane(int argc, char **argv, const StartupEnvironment &env)
 {
     framework::setApplicationTitle(QStringLiteral("Daypane"));
@@ -67,8 +66,10 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
                       .arg(QString::fromLocal8Bit(why.c_str())));
         return 1;
     }
-    return phaseTwo(argc, argv, core.release(), error);
+    return phaseTwo(argc, argv, std::move(core), error);
 }
+
+} // namespace
 
 int main(int argc, char **argv)
 {

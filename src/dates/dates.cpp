@@ -1,4 +1,4 @@
-#include "dates.h"
+#include "dates/dates.h"
 
 #include <QDate>
 #include <QLocale>

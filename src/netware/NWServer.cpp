@@ -1,8 +1,8 @@
-#include "NWServer.h"
+#include "netware/NWServer.h"
 
-#include "Nwtools.h"
 #include "dates/dates.h"
-#include "nwlib.h"
+#include "netware/Nwtools.h"
+#include "netware/nwlib.h"
 
 namespace nw {
 

@@ -1,4 +1,4 @@
-#include "Nwtools.h"
+#include "netware/Nwtools.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,7 +1,7 @@
-#include "nwNDS.h"
+#include "netware/nwNDS.h"
 
-#include "Nwtools.h"
-#include "nwlib.h"
+#include "netware/Nwtools.h"
+#include "netware/nwlib.h"
 #include "platform/dynlib.h"
 
 #include <array>

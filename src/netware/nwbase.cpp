@@ -1,10 +1,10 @@
-#include "nwbase.h"
+#include "netware/nwbase.h"
 
-#include "NWServer.h"
-#include "Nwtools.h"
 #include "dates/dates.h"
-#include "nwNDS.h"
-#include "nwlib.h"
+#include "netware/NWServer.h"
+#include "netware/Nwtools.h"
+#include "netware/nwNDS.h"
+#include "netware/nwlib.h"
 
 #include <QCoreApplication>
 #include <memory>

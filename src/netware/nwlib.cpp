@@ -1,6 +1,6 @@
-#include "nwlib.h"
+#include "netware/nwlib.h"
 
-#include "Nwtools.h"
+#include "netware/Nwtools.h"
 #include "platform/dynlib.h"
 
 namespace nw {

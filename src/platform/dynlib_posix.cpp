@@ -1,4 +1,4 @@
-#include "dynlib.h"
+#include "platform/dynlib.h"
 
 #include <cctype>
 #include <dlfcn.h>

@@ -1,4 +1,4 @@
-#include "sockets.h"
+#include "platform/sockets.h"
 
 #include <pthread.h>
 #include <signal.h>

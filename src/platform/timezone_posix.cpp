@@ -1,4 +1,4 @@
-#include "timezone.h"
+#include "platform/timezone.h"
 
 #include <ctime>
 

@@ -1,4 +1,4 @@
-#include "username.h"
+#include "platform/username.h"
 
 #include <pwd.h>
 #include <unistd.h>

@@ -1,21 +1,15 @@
 #pragma once
 
-#include "framework/webbrowserapi.h"
+#include "framework/webbrowser.h"
 
 #include <QObject>
-#include <QString>
-
-class QWidget;
 
 // The plugin's root object: makes the web browser controls.
-class TWebBrowserFactory : public QObject
+class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
 {
     Q_OBJECT
-    Q_PLUGIN_METADATA(IID "org.daypane.WebBrowserFactory/1")
+    Q_PLUGIN_METADATA(IID DAYPANE_WEBBROWSER_FACTORY_IID)
+    Q_INTERFACES(webview::IWebBrowserFactory)
 public:
-    Q_INVOKABLE QWidget *create(QWidget *parent);
-    Q_INVOKABLE QString errorString() const { return m_error; }
-
-private:
-    QString m_error;
+    webview::IWebBrowser *create(QWidget *parent, QString *error) override;
 };

@@ -1,4 +1,6 @@
-#include "app/dpnmain.h"
+#include "app/einouterror.h"
+#include "app/form1core.h"
+#include "app/programvalues.h"
 #include "components/AboutSystem.h"
 #include "testsupport.h"
 

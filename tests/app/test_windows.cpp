@@ -1,11 +1,14 @@
 #include "app/about.h"
-#include "app/dpnmain.h"
+#include "app/einouterror.h"
 #include "app/form1.h"
+#include "app/form1core.h"
+#include "app/programvalues.h"
 #include "components/AboutSystem.h"
 #include "components/dxButton.h"
 #include "components/dxfClock.h"
+#include "components/label.h"
 #include "components/mLED.h"
-#include "components/stdctrls.h"
+#include "components/webbrowser.h"
 #include "netware/nwbase.h"
 #include "testsupport.h"
 
@@ -21,67 +24,47 @@
 using components::TmLED;
 
 // A stand-in for the web-view plugin: it records what the window asks of it.
-class FakeBrowser : public QWidget
+class FakeBrowser : public QWidget, public webview::IWebBrowser
 {
-    Q_OBJECT
-    Q_PROPERTY(int Left READ x WRITE setLeft)
-    Q_PROPERTY(int Top READ y WRITE setTop)
-    Q_PROPERTY(int Width READ width WRITE setWidth)
-    Q_PROPERTY(int Height READ height WRITE setHeight)
-    Q_PROPERTY(int TabOrder MEMBER tabOrder)
-    Q_PROPERTY(TAlign Align MEMBER align)
 public:
-    enum TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
-    Q_ENUM(TAlign)
     using QWidget::QWidget;
 
-    void setLeft(int v) { move(v, y()); }
-    void setTop(int v) { move(x(), v); }
-    void setWidth(int v) { resize(v, height()); }
-    void setHeight(int v) { resize(width(), v); }
-
-    Q_INVOKABLE int Navigate(const QString &url)
+    QWidget *widget() override { return this; }
+    void setEvents(webview::IWebBrowserEvents *e) override { events = e; }
+    int Navigate(const QString &url) override
     {
         calls << "Navigate " + url;
         return navigateResult;
     }
-    Q_INVOKABLE int ExecWB(int cmd, int opt)
+    int ExecWB(int cmd, int opt) override
     {
         calls << QStringLiteral("ExecWB %1 %2").arg(cmd).arg(opt);
         return execResult;
     }
-    Q_INVOKABLE int SetDispatchProperty(int id, const QVariant &v)
+    int SetDispatchProperty(int id, const QVariant &v) override
     {
         calls << QStringLiteral("Set %1 %2").arg(id).arg(v.toBool() ? "true" : "false");
         return 0;
     }
-    Q_INVOKABLE QString ErrorText(int code) const
+    QString ErrorText(int code) const override
     {
         return QStringLiteral("browser says %1").arg(code);
     }
 
+    webview::IWebBrowserEvents *events = nullptr;
     QStringList calls;
     int navigateResult = 0;
     int execResult = 0;
-    int tabOrder = 0;
-    TAlign align = alNone;
-
-signals:
-    void OnDownloadBegin(QObject *Sender);
-    void OnDownloadComplete(QObject *Sender);
-    void OnPrintFailed(QObject *Sender, int code);
 };
 
-class FakeBrowserFactory : public QObject
+class FakeBrowserFactory : public webview::IWebBrowserFactory
 {
-    Q_OBJECT
 public:
-    Q_INVOKABLE QWidget *create(QWidget *parent)
+    webview::IWebBrowser *create(QWidget *parent, QString *) override
     {
         last = new FakeBrowser(parent);
         return last;
     }
-    Q_INVOKABLE QString errorString() const { return {}; }
     FakeBrowser *last = nullptr;
 };
 
@@ -148,9 +131,9 @@ protected:
         auto core = std::make_unique<TForm1Core>(env);
         if (core->RunOnCreate() != TForm1Core::Outcome::Show)
             return false;
-        registerFormClasses(reader, &factory);
+        registerFormClasses(reader, factory);
         about = std::make_unique<TAboutBox>(reader);
-        form = std::make_unique<TForm1>(core.release(), reader, about.get());
+        form = std::make_unique<TForm1>(std::move(core), reader, about.get());
         form->Show();
         QApplication::processEvents();
         return true;
@@ -189,7 +172,8 @@ TEST_F(Windows, LayoutFollowsTheDescription)
               QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:00:00"));
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
     EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
-    EXPECT_EQ(browser().geometry(), QRect(0, 27, 600, 308));
+    EXPECT_EQ(form->WebBrowser1->geometry(), QRect(0, 27, 600, 308));
+    EXPECT_EQ(browser().geometry(), QRect(0, 0, 600, 308));
     const struct
     {
         QWidget *w;
@@ -223,10 +207,10 @@ TEST_F(Windows, FullArgumentMaximisesAtActivation)
 TEST_F(Windows, LampsFollowTheDownloads)
 {
     ASSERT_TRUE(start({"http://intra/news", "/N"}));
-    emit browser().OnDownloadBegin(&browser());
+    browser().events->downloadBegin();
     EXPECT_EQ(lamp(form->mLED1), "GOFF");
     EXPECT_EQ(lamp(form->mLED2), "RON");
-    emit browser().OnDownloadComplete(&browser());
+    browser().events->downloadComplete();
     EXPECT_EQ(lamp(form->mLED1), "GON");
     EXPECT_EQ(lamp(form->mLED2), "ROFF");
 }

@@ -1,2 +1,2 @@
 daypane_add_test(test_application SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_application.cpp
-  LIBS daypane::framework)
+  LIBS daypane::core)

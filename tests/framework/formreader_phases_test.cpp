@@ -1,6 +1,8 @@
 // The two start-up phases: non-visual components first with no GUI application object,
 // then the widgets, adopting what phase one made.
 #include "formtestclasses.h"
+#include "framework/formcontrols.h"
+#include "framework/formpictures.h"
 #include "framework/formreader.h"
 
 #include <QApplication>
@@ -14,8 +16,9 @@ namespace {
 FormReader makeReader()
 {
     FormReader reader;
+    registerPictureConverter(reader);
     reader.registerClass<TThing>(QStringLiteral("TThing"));
-    reader.registerClass<TBox>(QStringLiteral("TBox"));
+    registerControl<TBox>(reader, QStringLiteral("TBox"));
     return reader;
 }
 

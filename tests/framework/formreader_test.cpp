@@ -1,5 +1,7 @@
 // The reader without a GUI application object: parsing, phase one, values, events, bad input.
 #include "formtestclasses.h"
+#include "framework/formcontrols.h"
+#include "framework/formpictures.h"
 #include "framework/formreader.h"
 
 #include <QBuffer>
@@ -14,8 +16,9 @@ namespace {
 FormReader makeReader()
 {
     FormReader reader;
+    registerPictureConverter(reader);
     reader.registerClass<TThing>(QStringLiteral("TThing"));
-    reader.registerClass<TBox>(QStringLiteral("TBox"));
+    registerControl<TBox>(reader, QStringLiteral("TBox"));
     reader.registerIdentifierConverter(QMetaType::fromType<TestColor>(),
                                        [](const QString &name) -> std::optional<QVariant> {
                                            if (name == QLatin1String("clRed"))

@@ -1,10 +1,10 @@
 # The form-description reader: without a GUI application object, then in two phases.
 daypane_add_test(formreader_test
   SOURCES formreader_test.cpp formtestclasses.h formtestclasses.cpp
-  LIBS daypane::framework)
+  LIBS daypane::gui)
 daypane_add_test(formreader_phases_test
   SOURCES formreader_phases_test.cpp formtestclasses.h formtestclasses.cpp
-  LIBS daypane::framework)
+  LIBS daypane::gui)
 
 # The corpus of the reader's fuzz target, with seeded mutations, in every build.
 include(${PROJECT_SOURCE_DIR}/fuzz/fuzz.cmake)

@@ -2,4 +2,4 @@
 find_package(Qt6 REQUIRED COMPONENTS Test)
 daypane_add_test(test_graphics
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/test_graphics.cpp ${CMAKE_CURRENT_LIST_DIR}/../components/qtmain.cpp
-  LIBS daypane::framework Qt6::Test)
+  LIBS daypane::gui Qt6::Test)

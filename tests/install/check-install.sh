@@ -11,13 +11,15 @@ for t in dpkg-deb dpkg-shlibdeps cpack; do need "$t"; done
 rm -rf "$stage" && mkdir -p "$stage/home"
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install"
 ldpn="$stage/root/usr/bin/ldpn"
-for f in usr/bin/ldpn usr/lib/daypane/libdaypane-window.so usr/lib/daypane/libdaypane_webview.so \
-    usr/lib/daypane/libdaypane-ldap.so usr/share/man/man1/ldpn.1.gz usr/share/applications/daypane.desktop \
+for f in usr/bin/ldpn usr/lib/daypane/libdaypane-core.so usr/lib/daypane/libdaypane-gui.so \
+    usr/lib/daypane/libdaypane_webview.so usr/lib/daypane/libdaypane-ldap.so \
+    usr/share/man/man1/ldpn.1.gz usr/share/applications/daypane.desktop \
     usr/share/doc/daypane/examples/daypane-autostart.desktop; do
     [ -e "$stage/root/$f" ] || fail "not installed: $f"
 done
-# Nothing may point back into the build tree.
-readelf -d "$ldpn" "$stage"/root/usr/lib/daypane/*.so | grep -qE 'R(UN)?PATH' && fail "installed files keep an rpath"
+# Nothing may point back into the build tree: the only search paths are relative to the file.
+readelf -d "$ldpn" "$stage"/root/usr/lib/daypane/*.so | grep -E 'R(UN)?PATH' | grep -v '\[\$ORIGIN' \
+    && fail "installed files keep a search path outside the install"
 
 # The path that ends: no display, no arguments, or a page that is not due today.
 env -i PATH="$PATH" HOME="$stage/home" "$ldpn" >/dev/null 2>&1; [ $? -eq 0 ] || fail "no arguments: exit status"
@@ -45,7 +47,9 @@ xwininfo -root -tree | grep -q 'Last Login' || { echo "no window"; kill $pid; ex
 sleep 1
 maps=$(cat /proc/$pid/maps)
 kill $pid; wait $pid 2>/dev/null
-echo "$maps" | grep -q "$stage/root/usr/lib/daypane/libdaypane-window.so" || { echo "window module not from the install"; exit 1; }
+for lib in libdaypane-core.so libdaypane-gui.so; do
+    echo "$maps" | grep -q "$stage/root/usr/lib/daypane/$lib" || { echo "$lib not from the install"; exit 1; }
+done
 if echo "$maps" | grep -q 'libdaypane_webview.so'; then
     echo "$maps" | grep 'libdaypane_webview.so' | grep -qv "$stage/root/" && { echo "web view not from the install"; exit 1; }
 fi
@@ -62,7 +66,7 @@ main="$stage/daypane_"*"_"*.deb sim="$stage/daypane-nwsim_"*.deb
 main=$(ls $main 2>/dev/null | grep -v nwsim) sim=$(ls $sim 2>/dev/null)
 if [ -n "$main" ] && [ -n "$sim" ]; then
     contents=$(dpkg-deb -c "$main")
-    for f in ./usr/bin/ldpn ./usr/lib/daypane/libdaypane-window.so \
+    for f in ./usr/bin/ldpn ./usr/lib/daypane/libdaypane-core.so ./usr/lib/daypane/libdaypane-gui.so \
         ./usr/lib/daypane/libdaypane_webview.so ./usr/lib/daypane/libdaypane-ldap.so \
         ./usr/share/man/man1/ldpn.1.gz; do
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"

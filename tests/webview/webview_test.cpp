@@ -1,12 +1,11 @@
 // The web browser control as the program uses it: loaded from the plugin, driven only
-// through the meta-object system, never through a QtWebEngine header.
-#include "framework/webbrowserapi.h"
+// through its interface, never through a QtWebEngine header.
+#include "framework/webbrowser.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -14,50 +13,32 @@
 
 namespace {
 
-QObject *factory()
+webview::IWebBrowserFactory *factory()
 {
-    static QObject *instance = [] {
+    static webview::IWebBrowserFactory *instance = [] {
         QString error;
-        QObject *f = webview::loadWebBrowserFactory(QStringLiteral(DAYPANE_WEBVIEW_DIR), &error);
+        webview::IWebBrowserFactory *f =
+            webview::loadWebBrowserFactory(QStringLiteral(DAYPANE_WEBVIEW_DIR), &error);
         EXPECT_NE(f, nullptr) << error.toStdString();
         return f;
     }();
     return instance;
 }
 
-QWidget *createBrowser(QWidget *parent)
-{
-    QString error;
-    QWidget *browser = webview::createWebBrowser(factory(), parent, &error);
-    EXPECT_NE(browser, nullptr) << error.toStdString();
-    return browser;
-}
-
-using webview::errorText;
-using webview::execWB;
-using webview::navigate;
-using webview::setDispatchProperty;
-
 bool g_withoutSharedContexts = false;
 
 } // namespace
 
-// Records the download events in the order they arrive, bound by name as a form binds them.
-class DownloadLog : public QObject
+// Records the control's reports in the order they arrive.
+class EventLog : public webview::IWebBrowserEvents
 {
-    Q_OBJECT
 public:
     QStringList events;
-    bool bind(QObject *browser)
-    {
-        return connect(browser, SIGNAL(OnDownloadBegin(QObject *)), this, SLOT(begin(QObject *))) &&
-               connect(browser, SIGNAL(OnDownloadComplete(QObject *)), this,
-                       SLOT(complete(QObject *)));
-    }
+    QList<int> printFailures;
     int completed() const { return int(events.count(QStringLiteral("complete"))); }
-public slots:
-    void begin(QObject *sender) { events << (sender ? "begin" : "begin without sender"); }
-    void complete(QObject *sender) { events << (sender ? "complete" : "complete without sender"); }
+    void downloadBegin() override { events << QStringLiteral("begin"); }
+    void downloadComplete() override { events << QStringLiteral("complete"); }
+    void printFailed(int code) override { printFailures << code; }
 };
 
 class WebBrowserControl : public testing::Test
@@ -67,13 +48,18 @@ protected:
     {
         ASSERT_TRUE(m_dir.isValid());
         m_window.resize(600, 335);
-        m_browser = createBrowser(&m_window);
-        ASSERT_NE(m_browser, nullptr);
-        ASSERT_TRUE(m_log.bind(m_browser));
-        m_browser->setProperty("Top", 27);
-        m_browser->setProperty("Width", 600);
-        m_browser->setProperty("Height", 308);
+        ASSERT_NE(factory(), nullptr);
+        QString error;
+        m_browser = factory()->create(&m_window, &error);
+        ASSERT_NE(m_browser, nullptr) << error.toStdString();
+        m_browser->setEvents(&m_log);
+        m_browser->widget()->setGeometry(0, 27, 600, 308);
         m_window.show();
+    }
+    void TearDown() override
+    {
+        if (m_browser)
+            m_browser->setEvents(nullptr);
     }
 
     QString page(const char *name, const QByteArray &html)
@@ -85,52 +71,58 @@ protected:
         return path;
     }
 
-    // Polls until `count` downloads have completed, for at most 30 s.
+    // Waits until `count` downloads have completed, for at most 30 s.
     bool waitForCompleted(int count)
     {
-        for (int i = 0; i < 600 && m_log.completed() < count; ++i)
-            QTest::qWait(50);
-        return m_log.completed() >= count;
+        return QTest::qWaitFor([&] { return m_log.completed() >= count; }, 30000);
     }
+
+    int navigate(const QString &url) { return m_browser->Navigate(url); }
+    int execWB(int cmd, int opt) { return m_browser->ExecWB(cmd, opt); }
+    int setDispatchProperty(int id, const QVariant &v)
+    {
+        return m_browser->SetDispatchProperty(id, v);
+    }
+    QString errorText(int code) const { return m_browser->ErrorText(code); }
 
     QTemporaryDir m_dir;
     QWidget m_window;
-    QWidget *m_browser = nullptr;
-    DownloadLog m_log;
+    webview::IWebBrowser *m_browser = nullptr;
+    EventLog m_log;
 };
 
 TEST_F(WebBrowserControl, EachNavigationRaisesBeginThenComplete)
 {
     const QString first = page("first.html", "<html><title>First</title><body>one</body></html>");
     const QString second = page("second.html", "<html><body>two</body></html>");
-    EXPECT_EQ(navigate(m_browser, first), webview::kOk);
+    EXPECT_EQ(navigate(first), webview::kOk);
     ASSERT_TRUE(waitForCompleted(1)) << m_log.events.join(' ').toStdString();
     EXPECT_EQ(m_log.events, (QStringList{"begin", "complete"}));
-    EXPECT_EQ(navigate(m_browser, QUrl::fromLocalFile(second).toString()), webview::kOk);
+    EXPECT_EQ(navigate(QUrl::fromLocalFile(second).toString()), webview::kOk);
     ASSERT_TRUE(waitForCompleted(2));
     EXPECT_EQ(m_log.events, (QStringList{"begin", "complete", "begin", "complete"}));
-    EXPECT_EQ(m_browser->property("url").toUrl(), QUrl::fromLocalFile(second));
+    EXPECT_EQ(m_browser->widget()->property("url").toUrl(), QUrl::fromLocalFile(second));
 }
 
 TEST_F(WebBrowserControl, VisibleWriteIsAcceptedAndTheControlStaysShown)
 {
-    EXPECT_EQ(setDispatchProperty(m_browser, webview::DISPID_VISIBLE, false), webview::kOk);
-    EXPECT_TRUE(m_browser->isVisible());
-    const int unknown = setDispatchProperty(m_browser, 403, true);
+    EXPECT_EQ(setDispatchProperty(webview::DISPID_VISIBLE, false), webview::kOk);
+    EXPECT_TRUE(m_browser->widget()->isVisible());
+    const int unknown = setDispatchProperty(403, true);
     EXPECT_TRUE(webview::failed(unknown));
-    EXPECT_TRUE(errorText(m_browser, unknown).contains(QStringLiteral("403")));
+    EXPECT_TRUE(errorText(unknown).contains(QStringLiteral("403")));
 }
 
 TEST_F(WebBrowserControl, FailuresCarryTheControlsDescriptionElseTheOleCode)
 {
-    const int bad = navigate(m_browser, QStringLiteral("   "));
+    const int bad = navigate(QStringLiteral("   "));
     EXPECT_EQ(bad, webview::kInvalidArgument);
-    EXPECT_TRUE(errorText(m_browser, bad).contains(QStringLiteral("not valid")));
-    const int unsupported = execWB(m_browser, 7, webview::OLECMDEXECOPT_DONTPROMPTUSER);
+    EXPECT_TRUE(errorText(bad).contains(QStringLiteral("not valid")));
+    const int unsupported = execWB(7, webview::OLECMDEXECOPT_DONTPROMPTUSER);
     EXPECT_EQ(unsupported, webview::kCommandNotSupported);
-    EXPECT_TRUE(errorText(m_browser, unsupported).contains(QStringLiteral("not supported")));
-    EXPECT_EQ(errorText(m_browser, int(0x80001234u)), QStringLiteral("OLE error 80001234"));
-    EXPECT_FALSE(errorText(m_browser, 2).isEmpty()); // the platform's message for the code
+    EXPECT_TRUE(errorText(unsupported).contains(QStringLiteral("not supported")));
+    EXPECT_EQ(errorText(int(0x80001234u)), QStringLiteral("OLE error 80001234"));
+    EXPECT_FALSE(errorText(2).isEmpty()); // the platform's message for the code
 }
 
 TEST_F(WebBrowserControl, PrintWithoutDefaultPrinterFailsAndTheControlStaysUsable)
@@ -139,14 +131,13 @@ TEST_F(WebBrowserControl, PrintWithoutDefaultPrinterFailsAndTheControlStaysUsabl
         GTEST_SKIP() << "a printer is set up";
     // The test's CUPS_SERVER points at no server, so there is no printer at all.
     const QString path = page("print.html", "<html><body>print me</body></html>");
-    ASSERT_EQ(navigate(m_browser, path), webview::kOk);
+    ASSERT_EQ(navigate(path), webview::kOk);
     ASSERT_TRUE(waitForCompleted(1));
-    const int result =
-        execWB(m_browser, webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER);
+    const int result = execWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER);
     EXPECT_EQ(result, webview::kNoDefaultPrinter);
-    EXPECT_TRUE(errorText(m_browser, result).contains(QStringLiteral("default printer")))
-        << errorText(m_browser, result).toStdString();
-    EXPECT_EQ(navigate(m_browser, path), webview::kOk);
+    EXPECT_TRUE(errorText(result).contains(QStringLiteral("default printer")))
+        << errorText(result).toStdString();
+    EXPECT_EQ(navigate(path), webview::kOk);
     EXPECT_TRUE(waitForCompleted(2));
 }
 
@@ -169,20 +160,15 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     if (spool.isEmpty())
         GTEST_SKIP() << "no test printer; run through with_cups_printer.sh";
     ASSERT_EQ(completedPrintJobs(), 0);
-    QSignalSpy failures(m_browser, SIGNAL(OnPrintFailed(QObject *, int)));
-    ASSERT_EQ(navigate(m_browser, page("print.html", "<html><body><h1>Daypane</h1></body></html>")),
+    ASSERT_EQ(navigate(page("print.html", "<html><body><h1>Daypane</h1></body></html>")),
               webview::kOk);
     ASSERT_TRUE(waitForCompleted(1));
-    EXPECT_EQ(execWB(m_browser, webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER),
-              webview::kOk);
-    EXPECT_EQ(execWB(m_browser, webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER),
-              webview::kOk);
+    EXPECT_EQ(execWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER), webview::kOk);
+    EXPECT_EQ(execWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER), webview::kOk);
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
-    int jobs = 0;
-    for (int i = 0; i < 300 && (jobs = completedPrintJobs()) < 2; ++i)
-        QTest::qWait(100);
-    EXPECT_EQ(jobs, 2);
-    EXPECT_EQ(failures.count(), 0);
+    EXPECT_TRUE(QTest::qWaitFor([] { return completedPrintJobs() >= 2; }, 30000));
+    EXPECT_EQ(completedPrintJobs(), 2);
+    EXPECT_TRUE(m_log.printFailures.isEmpty());
     // Each job's document, as it reached the printer, is a PDF of its own.
     const QDir dir(spool);
     const QStringList documents = dir.entryList({QStringLiteral("d*")}, QDir::Files, QDir::Name);
@@ -194,20 +180,14 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     }
 }
 
-TEST_F(WebBrowserControl, ClientAlignmentFollowsTheWindow)
-{
-    m_browser->setProperty("Align", QStringLiteral("alClient"));
-    m_window.resize(800, 500);
-    QTRY_COMPARE_WITH_TIMEOUT(m_browser->geometry(), QRect(0, 27, 800, 473), 5000);
-}
-
 TEST(WebBrowserFactory, RefusesWithoutSharedContextsInsteadOfCrashing)
 {
     if (!g_withoutSharedContexts)
         GTEST_SKIP() << "run with --without-shared-contexts";
     QWidget window;
     QString error;
-    EXPECT_EQ(webview::createWebBrowser(factory(), &window, &error), nullptr);
+    ASSERT_NE(factory(), nullptr);
+    EXPECT_EQ(factory()->create(&window, &error), nullptr);
     EXPECT_TRUE(error.contains(QStringLiteral("AA_ShareOpenGLContexts"))) << error.toStdString();
 }
 
@@ -222,5 +202,3 @@ int main(int argc, char **argv)
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
-
-#include "webview_test.moc"

@@ -1,0 +1,112 @@
+#include "app/form1core.h"
+
+#include "app/programvalues.h"
+#include "components/AboutSystem.h"
+#include "netware/nwbase.h"
+
+#include <limits>
+
+const char *const kForm1ControlClasses[] = {"TWebBrowser", "TToolBar",  "TToolButton", "TmLED",
+                                            "TdxButton",   "TdxfClock", nullptr};
+
+TForm1Core::TForm1Core(const StartupEnvironment &env, QObject *parent) : QObject(parent), m_env(env)
+{
+    Q_INIT_RESOURCE(forms);
+    m_form =
+        framework::readFormDescription(QStringLiteral(":/forms/TFORM1"), QStringLiteral("TFORM1"));
+    framework::FormReader reader;
+    for (const char *const *name = kForm1ControlClasses; *name != nullptr; ++name)
+        reader.registerClass(QLatin1String(*name), true, [](QObject *, QObject *) -> QObject * {
+            return nullptr; // controls are made in phase two
+        });
+    reader.registerClass<TNWBase>(QStringLiteral("TNWBase"));
+    reader.registerClass(QStringLiteral("TAboutSystem"), false,
+                         [&env](QObject *owner, QObject *) -> QObject * {
+                             return new TAboutSystem(owner, *env.settings, *env.system);
+                         });
+    // In the order of the window's description, each with its stored values.
+    m_components = reader.createNonVisual(m_form, this);
+    reader.applyRootProperties(m_form, this, m_components, {QStringLiteral("OnCreate")});
+    setObjectName(m_form.root.name);
+    NWBase1 = m_components.get<TNWBase>(QStringLiteral("NWBase1"));
+    AboutSystem1 = m_components.get<TAboutSystem>(QStringLiteral("AboutSystem1"));
+    if (NWBase1 == nullptr || AboutSystem1 == nullptr)
+        throw framework::Exception(
+            QStringLiteral("The window description TFORM1 lacks NWBase1 or AboutSystem1"));
+}
+
+TForm1Core::~TForm1Core() = default;
+
+void TForm1Core::FormCreate(QObject *)
+{
+    // An error must not unwind through the signal; it is handed on by RunOnCreate.
+    try {
+        m_outcome = FormCreate();
+    } catch (...) {
+        m_error = std::current_exception();
+    }
+}
+
+TForm1Core::Outcome TForm1Core::RunOnCreate()
+{
+    m_error = nullptr;
+    m_outcome = Outcome::End;
+    emit OnCreate(this);
+    if (m_error)
+        std::rethrow_exception(m_error);
+    return m_outcome;
+}
+
+namespace {
+
+// Days since the stamp. The stamp holds no year: one greater than today was written last
+// year, so the days of last year count too.
+qint64 daysSinceStamp(std::int32_t today, std::int32_t year, std::int32_t stamp)
+{
+    if (stamp <= today)
+        return qint64(today) - stamp;
+    const qint64 lastYear = dates::IsLeapYear(year - 1) ? 366 : 365;
+    const qint64 elapsed = today + lastYear - stamp;
+    // Not a day of any year: it cannot lock the page out.
+    return elapsed < 0 ? std::numeric_limits<qint64>::max() : elapsed;
+}
+
+} // namespace
+
+TForm1Core::Outcome TForm1Core::FormCreate()
+{
+    ProgramValues &pv = programValues();
+    pv.IntervalMode = false;
+    if (m_env.argument(1).isEmpty())
+        return Outcome::End;
+    if (m_env.argument(2).isEmpty())
+        return Outcome::End;
+
+    const QString mode = upperAscii(m_env.argument(2));
+    if (!mode.contains(QLatin1Char('/'))) {
+        pv.IntervalMode = true;
+        ReadDayStamp();
+        const int n = framework::StrToInt(m_env.argument(2));
+        std::int32_t year = 0;
+        const std::int32_t today = dates::DayOfTheYear(dates::Date(*m_env.clock), year);
+        const int stamp = framework::StrToInt(pv.DayStamp);
+        if (daysSinceStamp(today, year, stamp) < n)
+            return Outcome::End;
+    }
+
+    const QString name = m_env.directory->whoAmIName();
+    m_env.directory->readTimeAttribute(QStringLiteral("[root]"), name, 47, pv.LastLoginTime);
+    pv.LastLoginTime = dates::UTCToLocalTime(pv.LastLoginTime, *m_env.timeZone);
+
+    pv.CurrentDay = QString::number(dates::DayNumber(dates::Date(*m_env.clock)));
+    pv.LastLoginDay = QString::number(dates::DayNumber(pv.LastLoginTime));
+
+    m_caption = m_env.directory->typelessName(m_env.directory->whoAmIName()) +
+                QStringLiteral("  \u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);
+
+    if (pv.CurrentDay != pv.LastLoginDay)
+        return Outcome::Show;
+    if (mode == QLatin1String("/F"))
+        return Outcome::Show;
+    return Outcome::End;
+}

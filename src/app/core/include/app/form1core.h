@@ -1,0 +1,59 @@
+#pragma once
+
+#include "app/startupenvironment.h"
+#include "framework/formreader.h"
+
+#include <QObject>
+#include <exception>
+
+class TAboutSystem;
+class TNWBase;
+
+// The classes of the browser window's description that are controls: phase one knows their
+// names but creates none of them.
+extern const char *const kForm1ControlClasses[];
+
+// The non-visual part of the browser window: created in start-up phase one, before any GUI
+// object exists, with the components of the window's description that need no display.
+class TForm1Core : public QObject
+{
+    Q_OBJECT
+public:
+    enum class Outcome { Show, End };
+
+    explicit TForm1Core(const StartupEnvironment &env, QObject *parent = nullptr);
+    ~TForm1Core() override;
+
+    TNWBase *NWBase1 = nullptr;
+    TAboutSystem *AboutSystem1 = nullptr;
+
+    // The show decision; raises framework::Exception on an error.
+    Outcome FormCreate();
+    // Runs the creation handler bound by the description (OnCreate = FormCreate) and
+    // passes on its outcome or its error.
+    Outcome RunOnCreate();
+
+    const framework::FormDescription &form() const { return m_form; }
+    framework::FormComponents &components() { return m_components; }
+
+    QString caption() const { return m_caption; }
+    const StartupEnvironment &environment() const { return m_env; }
+
+    QString dayStampFileName() const;
+    void ReadDayStamp();
+    void WriteDayStamp();
+
+signals:
+    void OnCreate(QObject *Sender);
+
+public slots:
+    void FormCreate(QObject *Sender);
+
+private:
+    StartupEnvironment m_env;
+    QString m_caption = QStringLiteral("Daypane");
+    framework::FormDescription m_form;
+    framework::FormComponents m_components;
+    Outcome m_outcome = Outcome::End;
+    std::exception_ptr m_error;
+};

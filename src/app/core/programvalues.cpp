@@ -1,0 +1,7 @@
+#include "app/programvalues.h"
+
+ProgramValues &programValues()
+{
+    static ProgramValues values;
+    return values;
+}

@@ -1,0 +1,204 @@
+#include "app/form1.h"
+
+#include "app/about.h"
+#include "app/programvalues.h"
+#include "components/AboutSystem.h"
+#include "components/button.h"
+#include "components/dxButton.h"
+#include "components/dxfClock.h"
+#include "components/image.h"
+#include "components/label.h"
+#include "components/mLED.h"
+#include "components/panel.h"
+#include "components/toolbar.h"
+#include "components/webbrowser.h"
+#include "framework/colors.h"
+#include "framework/formcontrols.h"
+#include "framework/formpictures.h"
+#include "framework/messagebox.h"
+#include "netware/nwbase.h"
+#include "platform/shellopen.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+
+using components::TmLED;
+
+namespace {
+
+// An error escaping a handler is shown in the error box; the program goes on.
+template <typename Body> void guarded(Body body)
+{
+    try {
+        body();
+    } catch (const framework::Exception &e) {
+        framework::showErrorMessage(e.message());
+    }
+}
+
+std::optional<QVariant> charsetValue(const QString &ident)
+{
+    static const QHash<QString, qint32> charsets = {
+        {QStringLiteral("ANSI_CHARSET"), 0},         {QStringLiteral("DEFAULT_CHARSET"), 1},
+        {QStringLiteral("SYMBOL_CHARSET"), 2},       {QStringLiteral("MAC_CHARSET"), 77},
+        {QStringLiteral("SHIFTJIS_CHARSET"), 128},   {QStringLiteral("GREEK_CHARSET"), 161},
+        {QStringLiteral("TURKISH_CHARSET"), 162},    {QStringLiteral("RUSSIAN_CHARSET"), 204},
+        {QStringLiteral("EASTEUROPE_CHARSET"), 238}, {QStringLiteral("OEM_CHARSET"), 255},
+    };
+    const auto it = charsets.constFind(ident);
+    if (it == charsets.constEnd())
+        return std::nullopt;
+    return QVariant(*it);
+}
+
+} // namespace
+
+void registerFormClasses(framework::FormReader &reader, webview::IWebBrowserFactory &browsers)
+{
+    framework::registerPictureConverter(reader);
+    reader.registerIdentifierConverter(QMetaType::fromType<framework::TColor>(),
+                                       [](const QString &ident) -> std::optional<QVariant> {
+                                           framework::TColor color{};
+                                           if (!framework::IdentToColor(ident, color))
+                                               return std::nullopt;
+                                           return QVariant::fromValue(color);
+                                       });
+    reader.registerIdentifierConverter(QMetaType::fromType<qint32>(), charsetValue);
+
+    reader.registerClass(
+        QStringLiteral("TWebBrowser"), true, [&browsers](QObject *, QObject *parent) -> QObject * {
+            return new components::TWebBrowser(browsers, qobject_cast<QWidget *>(parent));
+        });
+    using framework::registerControl;
+    registerControl<components::TToolBar>(reader, QStringLiteral("TToolBar"));
+    registerControl<components::TToolButton>(reader, QStringLiteral("TToolButton"));
+    registerControl<components::TmLED>(reader, QStringLiteral("TmLED"));
+    registerControl<components::TdxButton>(reader, QStringLiteral("TdxButton"));
+    registerControl<components::TdxfClock>(reader, QStringLiteral("TdxfClock"));
+    registerControl<components::TPanel>(reader, QStringLiteral("TPanel"));
+    registerControl<components::TStretchImage>(reader, QStringLiteral("TImage"));
+    registerControl<components::TLabel>(reader, QStringLiteral("TLabel"));
+    registerControl<components::TButton>(reader, QStringLiteral("TButton"));
+    reader.registerClass<TNWBase>(QStringLiteral("TNWBase"));
+    reader.registerClass<TAboutSystem>(QStringLiteral("TAboutSystem"));
+}
+
+TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
+               TAboutBox *aboutBox)
+    : m_core(std::move(core)), m_aboutBox(aboutBox)
+{
+    // The creation handler ran in phase one; the rest of the description applies now.
+    reader.createVisual(m_core->form(), this, m_core->components(), this,
+                        {QStringLiteral("OnCreate")});
+    setWindowTitle(m_core->caption());
+
+    const framework::FormComponents &c = m_core->components();
+    WebBrowser1 = c.get<components::TWebBrowser>(QStringLiteral("WebBrowser1"));
+    mLED1 = c.get<TmLED>(QStringLiteral("mLED1"));
+    mLED2 = c.get<TmLED>(QStringLiteral("mLED2"));
+    Button1 = c.get<components::TdxButton>(QStringLiteral("Button1"));
+    Button2 = c.get<components::TdxButton>(QStringLiteral("Button2"));
+    Button3 = c.get<components::TdxButton>(QStringLiteral("Button3"));
+    dxfClock1 = c.get<components::TdxfClock>(QStringLiteral("dxfClock1"));
+    if (!WebBrowser1 || !mLED1 || !mLED2 || !Button1 || !Button2 || !Button3 || !dxfClock1)
+        throw framework::Exception(
+            QStringLiteral("The window description TFORM1 lacks one of its controls"));
+    connect(WebBrowser1, &components::TWebBrowser::OnPrintFailed, this,
+            &TForm1::WebBrowser1PrintFailed);
+}
+
+// The phase-one components are children of the window by now; the core goes first.
+TForm1::~TForm1() = default;
+
+QString TForm1::shellWorkingDirectory(const QString &url)
+{
+    const qsizetype cut =
+        std::max(url.lastIndexOf(QLatin1Char('\\')), url.lastIndexOf(QLatin1Char(':')));
+    return cut < 0 ? QString() : url.left(cut + 1);
+}
+
+void TForm1::checkBrowserResult(int result)
+{
+    if (webview::failed(result))
+        throw framework::Exception(WebBrowser1->ErrorText(result));
+}
+
+void TForm1::FormActivate(QObject *)
+{
+    guarded([this] {
+        const StartupEnvironment &env = m_core->environment();
+        if (upperAscii(env.argument(3)) == QLatin1String("/FULL"))
+            setWindowState(wsMaximized);
+        checkBrowserResult(
+            WebBrowser1->SetDispatchProperty(webview::DISPID_VISIBLE, QVariant(false)));
+        programValues().URL = env.argument(1);
+        checkBrowserResult(WebBrowser1->Navigate(programValues().URL));
+    });
+}
+
+void TForm1::endProgram()
+{
+    QCoreApplication::exit(0);
+}
+
+void TForm1::Button1Click(QObject *)
+{
+    guarded([this] {
+        if (programValues().IntervalMode)
+            m_core->WriteDayStamp();
+        endProgram();
+    });
+}
+
+void TForm1::Button2Click(QObject *)
+{
+    guarded([this] {
+        checkBrowserResult(
+            WebBrowser1->ExecWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER));
+    });
+}
+
+void TForm1::Button3Click(QObject *)
+{
+    guarded([this] {
+        if (programValues().IntervalMode)
+            m_core->WriteDayStamp();
+        const QString url = programValues().URL;
+        platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+        endProgram();
+    });
+}
+
+void TForm1::WebBrowser1DownloadBegin(QObject *)
+{
+    mLED1->setState(TmLED::lsOFF);
+    mLED2->setState(TmLED::lsON);
+}
+
+void TForm1::WebBrowser1DownloadComplete(QObject *)
+{
+    mLED1->setState(TmLED::lsON);
+    mLED2->setState(TmLED::lsOFF);
+}
+
+void TForm1::mLED1Click(QObject *)
+{
+    m_aboutBox->ShowModal();
+}
+
+void TForm1::mLED2Click(QObject *)
+{
+    m_aboutBox->ShowModal();
+}
+
+void TForm1::WebBrowser1PrintFailed(QObject *, int code)
+{
+    framework::showErrorMessage(WebBrowser1->ErrorText(code));
+}
+
+void TForm1::closeEvent(QCloseEvent *event)
+{
+    // Closed by the window manager: the program ends without writing the day stamp.
+    components::TForm::closeEvent(event);
+    endProgram();
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "app/form1core.h"
+#include "components/form.h"
+
+#include <memory>
+
+class TAboutBox;
+namespace components {
+class TmLED;
+class TdxButton;
+class TdxfClock;
+class TWebBrowser;
+} // namespace components
+namespace webview {
+class IWebBrowserFactory;
+}
+
+// Registers every class of the two window descriptions with their phase-two factories, and
+// the converters of pictures, colour and character-set names.
+void registerFormClasses(framework::FormReader &reader, webview::IWebBrowserFactory &browsers);
+
+// The browser window, created in phase two when it is to be shown. It adopts the phase-one
+// components of its description and binds the handlers below by name.
+class TForm1 : public components::TForm
+{
+    Q_OBJECT
+public:
+    // The description's controls are created here by `reader` (see registerFormClasses).
+    TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
+           TAboutBox *aboutBox);
+    ~TForm1() override;
+
+    TForm1Core *core() const { return m_core.get(); }
+
+    components::TWebBrowser *WebBrowser1 = nullptr;
+    components::TmLED *mLED1 = nullptr;
+    components::TmLED *mLED2 = nullptr;
+    components::TdxButton *Button1 = nullptr;
+    components::TdxButton *Button2 = nullptr;
+    components::TdxButton *Button3 = nullptr;
+    components::TdxfClock *dxfClock1 = nullptr;
+
+    // The working folder handed to the shell with the address: its text up to and including
+    // the last backslash or colon.
+    static QString shellWorkingDirectory(const QString &url);
+
+public slots:
+    void FormActivate(QObject *Sender);
+    void Button1Click(QObject *Sender);
+    void Button2Click(QObject *Sender);
+    void Button3Click(QObject *Sender);
+    void WebBrowser1DownloadBegin(QObject *Sender);
+    void WebBrowser1DownloadComplete(QObject *Sender);
+    void mLED1Click(QObject *Sender);
+    void mLED2Click(QObject *Sender);
+    void WebBrowser1PrintFailed(QObject *Sender, int code);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    // Reports a failure code of the browser control as the program's error.
+    void checkBrowserResult(int result);
+    void endProgram();
+
+    std::unique_ptr<TForm1Core> m_core;
+    TAboutBox *m_aboutBox;
+};

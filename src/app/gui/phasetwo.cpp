@@ -1,0 +1,48 @@
+#include "app/phasetwo.h"
+
+#include "app/about.h"
+#include "app/form1.h"
+#include "framework/application.h"
+#include "framework/messagebox.h"
+#include "framework/webbrowser.h"
+
+#include <QApplication>
+
+extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Core> core,
+                                 const QString &error)
+{
+    // The web engine, loaded from a plugin, needs contexts shared from the start; only a
+    // window that shows it pays for that.
+    if (error.isEmpty())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    int qtArgc = argc > 0 ? 1 : 0; // Qt must not take the page address for one of its options
+    QApplication app(qtArgc, argv);
+    // The title set in phase one now names the GUI application too.
+    framework::setApplicationTitle(framework::applicationTitle());
+    if (!error.isEmpty()) {
+        // The window stays hidden; dismissing the box ends the program, not in order.
+        framework::showErrorMessage(error);
+        return 1;
+    }
+
+    QString why;
+    webview::IWebBrowserFactory *browsers =
+        webview::loadWebBrowserFactory(webview::defaultPluginDirectory(), &why);
+    if (browsers == nullptr) {
+        framework::showErrorMessage(why);
+        return 1;
+    }
+    std::unique_ptr<TAboutBox> about;
+    std::unique_ptr<TForm1> form;
+    try {
+        framework::FormReader reader;
+        registerFormClasses(reader, *browsers);
+        about = std::make_unique<TAboutBox>(reader);
+        form = std::make_unique<TForm1>(std::move(core), reader, about.get());
+    } catch (const framework::Exception &e) {
+        framework::showErrorMessage(e.message());
+        return 1;
+    }
+    form->Show();
+    return app.exec();
+}

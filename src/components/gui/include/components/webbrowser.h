@@ -1,0 +1,50 @@
+#pragma once
+
+#include "components/controls.h"
+#include "framework/webbrowser.h"
+
+#include <QByteArray>
+
+namespace components {
+
+// The window's web browser control: it keeps the description's place, tab order and events,
+// and hosts the control that the web browser plugin makes, filling it.
+class TWebBrowser : public TWinControl, private webview::IWebBrowserEvents
+{
+    Q_OBJECT
+    Q_PROPERTY(QByteArray ControlData READ ControlData WRITE setControlData)
+public:
+    // Raises framework::Exception with the plugin's reason when it makes no control.
+    TWebBrowser(webview::IWebBrowserFactory &factory, QWidget *parent);
+    ~TWebBrowser() override;
+
+    int Navigate(const QString &url);
+    int ExecWB(int cmdID, int cmdExecOpt);
+    int SetDispatchProperty(int dispId, const QVariant &value);
+    QString ErrorText(int code) const;
+
+    // The stored design-time state: kept, not interpreted.
+    QByteArray ControlData() const { return m_controlData; }
+    void setControlData(const QByteArray &value) { m_controlData = value; }
+
+    webview::IWebBrowser *browser() const { return m_browser; }
+
+signals:
+    void OnDownloadBegin(QObject *Sender);
+    void OnDownloadComplete(QObject *Sender);
+    // A print job that failed after it was accepted.
+    void OnPrintFailed(QObject *Sender, int code);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void downloadBegin() override;
+    void downloadComplete() override;
+    void printFailed(int code) override;
+
+    webview::IWebBrowser *m_browser = nullptr; // a child widget
+    QByteArray m_controlData;
+};
+
+} // namespace components

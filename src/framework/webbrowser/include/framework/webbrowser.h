@@ -1,0 +1,113 @@
+#pragma once
+
+// The web browser control's contract: the window drives the control through these interfaces;
+// a plugin that links the web engine implements them. Including this pulls in nothing of the
+// engine, so the program loads the plugin only when a window is to be shown.
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QObject>
+#include <QPluginLoader>
+#include <QString>
+#include <QVariant>
+#include <QtPlugin>
+
+class QWidget;
+
+// The plugin's identity, checked by the loader; Q_PLUGIN_METADATA takes it by this name.
+#define DAYPANE_WEBBROWSER_FACTORY_IID "org.daypane.WebBrowserFactory/2"
+
+namespace webview {
+
+inline constexpr char kPluginBaseName[] = "daypane_webview";
+
+inline constexpr int OLECMDID_PRINT = 6;
+inline constexpr int OLECMDEXECOPT_DODEFAULT = 0;
+inline constexpr int OLECMDEXECOPT_PROMPTUSER = 1;
+inline constexpr int OLECMDEXECOPT_DONTPROMPTUSER = 2;
+inline constexpr int DISPID_VISIBLE = 402;
+
+// Result codes as the control's automation interface gives them: 0 is success, failures
+// have the top bit set. (Named apart from the platform's macros of the same values.)
+inline constexpr int kOk = 0;
+inline constexpr int kFail = int(0x80004005u);                // E_FAIL
+inline constexpr int kInvalidArgument = int(0x80070057u);     // E_INVALIDARG
+inline constexpr int kCommandNotSupported = int(0x80040100u); // OLECMDERR_E_NOTSUPPORTED
+inline constexpr int kMemberNotFound = int(0x80020003u);      // DISP_E_MEMBERNOTFOUND
+inline constexpr int kTypeMismatch = int(0x80020005u);        // DISP_E_TYPEMISMATCH
+inline constexpr int kNoDefaultPrinter = int(0x80070709u);    // ERROR_INVALID_PRINTER_NAME
+
+inline bool failed(int result)
+{
+    return result < 0;
+}
+
+// What the control reports to the window that hosts it.
+class IWebBrowserEvents
+{
+public:
+    virtual void downloadBegin() = 0;
+    virtual void downloadComplete() = 0;
+    // A print job that failed after it was accepted; ErrorText(code) describes it.
+    virtual void printFailed(int code) = 0;
+
+protected:
+    ~IWebBrowserEvents() = default;
+};
+
+// The control: a widget driven the way the window drives its platform control.
+class IWebBrowser
+{
+public:
+    virtual ~IWebBrowser() = default;
+    virtual QWidget *widget() = 0;
+    // Null stops the reports; the events object must outlive the control or be reset.
+    virtual void setEvents(IWebBrowserEvents *events) = 0;
+    virtual int Navigate(const QString &url) = 0;
+    virtual int ExecWB(int cmdID, int cmdExecOpt) = 0;
+    virtual int SetDispatchProperty(int dispId, const QVariant &value) = 0;
+    // The text of a failure code: the control's description, else the platform's message,
+    // else "OLE error %.8x".
+    virtual QString ErrorText(int code) const = 0;
+};
+
+// The plugin's root object.
+class IWebBrowserFactory
+{
+public:
+    virtual ~IWebBrowserFactory() = default;
+    // A control inside `parent` (owned by it), or nullptr with the reason in `error`.
+    virtual IWebBrowser *create(QWidget *parent, QString *error) = 0;
+};
+
+// Where the program looks for the plugin: <directory of the executable>/../lib/daypane.
+inline QString defaultPluginDirectory()
+{
+    return QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("../lib/daypane"));
+}
+
+} // namespace webview
+
+Q_DECLARE_INTERFACE(webview::IWebBrowserFactory, DAYPANE_WEBBROWSER_FACTORY_IID)
+
+namespace webview {
+
+// Loads the plugin from `directory` and returns its factory, or nullptr with the reason.
+// The loader stays loaded for the rest of the process, as the web engine cannot be unloaded.
+inline IWebBrowserFactory *loadWebBrowserFactory(const QString &directory, QString *error = nullptr)
+{
+    auto *loader = new QPluginLoader(QDir(directory).filePath(QString::fromLatin1(kPluginBaseName)),
+                                     QCoreApplication::instance());
+    QObject *root = loader->instance();
+    IWebBrowserFactory *factory = qobject_cast<IWebBrowserFactory *>(root);
+    QString reason;
+    if (root == nullptr)
+        reason = loader->errorString();
+    else if (factory == nullptr)
+        reason = QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
+    if (error)
+        *error = reason;
+    return factory;
+}
+
+} // namespace webview
