@@ -5,4 +5,5 @@
 
 // Runs one input through the form-description reader: parse, then phase one with a registry
 // of plain objects. Form errors are expected; anything else escaping, or a crash, is a fault.
-void exerciseFormReader(const std::uint8_t *data, std::size_t size);
+// True when the reader took the input.
+bool exerciseFormReader(const std::uint8_t *data, std::size_t size);

@@ -10,10 +10,9 @@ option(DAYPANE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
 add_library(daypane_formfuzz STATIC
   ${CMAKE_CURRENT_LIST_DIR}/formfuzz.h
   ${CMAKE_CURRENT_LIST_DIR}/formfuzz.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/fuzzclasses.h
 )
 target_include_directories(daypane_formfuzz PUBLIC ${CMAKE_CURRENT_LIST_DIR})
-target_link_libraries(daypane_formfuzz PUBLIC daypane::gui)
+target_link_libraries(daypane_formfuzz PUBLIC daypane_formclasses daypane::gui)
 set(DAYPANE_FORM_CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus)
 
 if(DAYPANE_FUZZ)
@@ -24,7 +23,7 @@ if(DAYPANE_FUZZ)
   add_executable(formreader_fuzz
     ${CMAKE_CURRENT_LIST_DIR}/formreader_fuzz.cpp
     ${CMAKE_CURRENT_LIST_DIR}/formfuzz.cpp
-    ${CMAKE_CURRENT_LIST_DIR}/fuzzclasses.h
+    ${PROJECT_SOURCE_DIR}/tests/framework/formtestclasses.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/core/formparser.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/core/formvalues.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/core/formreader.cpp
@@ -34,9 +33,9 @@ if(DAYPANE_FUZZ)
   target_include_directories(formreader_fuzz PRIVATE
     ${PROJECT_SOURCE_DIR}/src/framework/core/include ${PROJECT_SOURCE_DIR}/src/framework/gui/include
     ${PROJECT_SOURCE_DIR}/src/platform/include
-    ${CMAKE_CURRENT_LIST_DIR})
+    ${PROJECT_SOURCE_DIR}/tests/framework ${CMAKE_CURRENT_LIST_DIR})
   target_compile_options(formreader_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_options(formreader_fuzz PRIVATE -fsanitize=fuzzer,address,undefined)
-  target_link_libraries(formreader_fuzz PRIVATE Qt6::Core Qt6::Gui)
+  target_link_libraries(formreader_fuzz PRIVATE Qt6::Widgets)
   set_target_properties(formreader_fuzz PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endif()

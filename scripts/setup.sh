@@ -12,6 +12,7 @@ packages=(
   xvfb xauth x11-utils libxcb1
   tzdata faketime libfaketime hyperfine cups
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
+  fonts-liberation2 fontconfig libfreetype-dev
   libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin
 )
 

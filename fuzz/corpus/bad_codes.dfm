@@ -1,4 +1,4 @@
-object X: TFuzzThing
+object X: TThing
   Caption = #1114112#0#$
   Count = $
 end

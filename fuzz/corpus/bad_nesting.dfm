@@ -1,5 +1,5 @@
-object A: TFuzzThing
-  object B: TFuzzThing
-    object C: TFuzzThing
+object A: TThing
+  object B: TThing
+    object C: TThing
       Count = 99999999999999999999
     end

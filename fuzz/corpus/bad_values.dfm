@@ -1,6 +1,6 @@
 object F: TForm1
-  object T: TFuzzThing
-    Kind = fkNine
+  object T: TThing
+    Kind = tkNine
     Anchors = [akLeft, akNowhere]
     Data = { 0G }
     Lines = ( 'a' 12 )

@@ -3,7 +3,7 @@ object Form1: TForm1
   Top = 212
   Caption = 'Daypane'
   OnCreate = FormCreate
-  object Thing1: TFuzzThing
+  object Thing1: TThing
     Count = -12
     Small = 300
     Byte = $7F
@@ -13,7 +13,7 @@ object Form1: TForm1
     Active = True
     Ratio = 1.5E+003
     Scale = 0.25
-    Kind = fkTwo
+    Kind = tkTwo
     Anchors = [akLeft, akBottom]
     Data = {
       0A0B0C0D0E0F
@@ -22,23 +22,23 @@ object Form1: TForm1
       'one'
       'two' + 'three')
     Letter = 'x'
-    Sub.Length = 60
+    HandOptions.Length = 60
     Shade = $FF00000A
     Picture.Data = {
       07544269746D61703A000000424D3A0000000000000036000000280000000100000001000000010018000000000004000000130B0000130B000000000000000000000000FF00}
-    Sub.Tint = clRed
+    HandOptions.HourHandColor = clRed
     Buddy = Thing2
     OnClick = ThingClick
     OnChange = ThingChange
   end
-  object Panel1: TFuzzControl
-    object Thing3: TFuzzThing
+  object Panel1: TBox
+    object Thing3: TThing
       Buddy = nil
       OnClick = NoArguments
     end
   end
-  object Thing2: TFuzzThing
-    object Part: TFuzzSub
+  object Thing2: TThing
+    object Part: THandOptions
       Length = 1
     end
   end

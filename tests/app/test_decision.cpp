@@ -2,6 +2,7 @@
 #include "app/form1core.h"
 #include "app/programvalues.h"
 #include "components/AboutSystem.h"
+#include "scriptedstartup.h"
 #include "testsupport.h"
 
 #include <QDir>
@@ -12,49 +13,13 @@ using Outcome = TForm1Core::Outcome;
 
 namespace {
 
-// A directory that answers from a script and counts what it was asked.
-class ScriptedDirectory : public directory::Directory
-{
-public:
-    QString name = "CN=jdoe.OU=Sales.O=Acme";
-    QString typeless = "jdoe.Sales.Acme";
-    bool haveTime = true;
-    dates::TDateTime loginUtc = 0;
-    int reads = 0;
-    QString lastContext;
-    int lastIndex = -1;
-
-    QString whoAmIName() override { return name; }
-    QString typelessName(const QString &n) override
-    {
-        return !n.isEmpty() && n == name ? typeless : QString();
-    }
-    bool readTimeAttribute(const QString &context, const QString &object, std::uint8_t index,
-                           dates::TDateTime &dest) override
-    {
-        ++reads;
-        lastContext = context;
-        lastIndex = index;
-        if (!haveTime || object != name)
-            return false;
-        dest = loginUtc;
-        return true;
-    }
-};
-
-class Decision : public testing::Test
+class Decision : public testing::Test, public ScriptedStartup
 {
 protected:
-    void SetUp() override
+    Decision()
+        : ScriptedStartup({2026, 2, 9, 9, 30, 0, 0}, // day 40
+                          {platform::TIME_ZONE_ID_STANDARD, {300, 0, -60}})
     {
-        programValues() = {};
-        QLocale::setDefault(QLocale::c());
-        store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
-                       "Local AppData", dir.path());
-        env.clock = &clock;
-        env.timeZone = &zone;
-        env.directory = &directory;
-        env.settings = &store;
     }
 
     Outcome decide(QStringList args)
@@ -70,15 +35,8 @@ protected:
         directory.loginUtc = dates::EncodeDate(2026, month, day) + hour / 24.0 + 300 / 1440.0;
     }
     void today(int month, int day) { clock.set({2026, month, day, 9, 30, 0, 0}); }
-    QString stampFile() const { return dir.filePath("dpn.qcf"); }
     void writeStamp(const QByteArray &bytes) { testsupport::writeFile(stampFile(), bytes); }
 
-    QTemporaryDir dir;
-    platform::MemorySettingsStore store;
-    platform::FixedClock clock{{2026, 2, 9, 9, 30, 0, 0}}; // day 40
-    platform::FixedTimeZone zone{platform::TIME_ZONE_ID_STANDARD, {300, 0, -60}};
-    ScriptedDirectory directory;
-    StartupEnvironment env;
     std::unique_ptr<TForm1Core> core;
 };
 

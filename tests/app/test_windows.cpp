@@ -10,6 +10,7 @@
 #include "components/mLED.h"
 #include "components/webbrowser.h"
 #include "netware/nwbase.h"
+#include "scriptedstartup.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -75,19 +76,6 @@ QString lamp(const TmLED *led)
     return TmLED::ResourceName(led->LEDColor(), led->State(), led->Size());
 }
 
-class NoDirectory : public directory::Directory
-{
-public:
-    QString whoAmIName() override { return QStringLiteral("CN=jdoe.OU=Sales.O=Acme"); }
-    QString typelessName(const QString &) override { return QStringLiteral("jdoe.Sales.Acme"); }
-    bool readTimeAttribute(const QString &, const QString &, std::uint8_t,
-                           dates::TDateTime &dest) override
-    {
-        dest = dates::EncodeDate(2026, 7, 18) + 8 / 24.0; // yesterday 08:00 UTC
-        return true;
-    }
-};
-
 // Closes every message box that appears and keeps its text.
 class BoxCatcher : public QObject
 {
@@ -109,19 +97,14 @@ private:
     QTimer m_timer;
 };
 
-class Windows : public testing::Test
+class Windows : public testing::Test, public ScriptedStartup
 {
 protected:
-    void SetUp() override
+    Windows()
+        : ScriptedStartup({2026, 7, 19, 9, 30, 0, 0}, // day 200
+                          {platform::TIME_ZONE_ID_UNKNOWN, {0, 0, 0}})
     {
-        programValues() = {};
-        QLocale::setDefault(QLocale::c());
-        store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
-                       "Local AppData", dir.path());
-        env.clock = &clock;
-        env.timeZone = &zone;
-        env.directory = &directory;
-        env.settings = &store;
+        directory.loginUtc = dates::EncodeDate(2026, 7, 18) + 8 / 24.0; // yesterday 08:00 UTC
     }
 
     // Runs phase one and, when due, builds the windows as phase two does.
@@ -140,7 +123,6 @@ protected:
     }
 
     FakeBrowser &browser() { return *factory.last; }
-    QString stampPath() const { return dir.filePath("dpn.qcf"); }
     void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
     // Runs the application's loop, does `action` in it and returns the loop's exit code:
@@ -152,12 +134,6 @@ protected:
         return QCoreApplication::exec();
     }
 
-    QTemporaryDir dir;
-    platform::MemorySettingsStore store;
-    platform::FixedClock clock{{2026, 7, 19, 9, 30, 0, 0}}; // day 200
-    platform::FixedTimeZone zone{platform::TIME_ZONE_ID_UNKNOWN, {0, 0, 0}};
-    NoDirectory directory;
-    StartupEnvironment env;
     FakeBrowserFactory factory;
     framework::FormReader reader;
     std::unique_ptr<TAboutBox> about;
@@ -219,13 +195,13 @@ TEST_F(Windows, ExitWritesTheStampOnlyInIntervalMode)
 {
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     EXPECT_EQ(endsWith([&] { click(form->Button1); }), 0);
-    EXPECT_EQ(testsupport::readFile(stampPath()), QByteArray("200\r\n"));
+    EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("200\r\n"));
 
     form.reset();
-    testsupport::writeFile(stampPath(), "17\r\n");
+    testsupport::writeFile(stampFile(), "17\r\n");
     ASSERT_TRUE(start({"http://intra/news", "/F"}));
     EXPECT_EQ(endsWith([&] { click(form->Button1); }), 0);
-    EXPECT_EQ(testsupport::readFile(stampPath()), QByteArray("17\r\n"));
+    EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("17\r\n"));
 }
 
 TEST_F(Windows, FailedStampWriteShowsTheErrorAndKeepsTheWindow)
@@ -280,7 +256,7 @@ TEST_F(Windows, OpenInFullBrowserHandsTheAddressToTheDesktop)
         QTest::qWait(50);
     QTest::qWait(50);
     EXPECT_EQ(testsupport::readFile(log), QByteArray("http://intra/news?a=1&b=$(touch x)\n"));
-    EXPECT_EQ(testsupport::readFile(stampPath()), QByteArray("200\r\n"));
+    EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("200\r\n"));
     EXPECT_FALSE(QFile::exists(QDir::current().filePath("x")));
 }
 
@@ -311,10 +287,10 @@ TEST_F(Windows, AboutBoxShowsTheDecisionsFiguresEveryTimeAndNavigationRepeats)
 
 TEST_F(Windows, ClosingTheWindowLeavesTheStamp)
 {
-    testsupport::writeFile(stampPath(), "17\r\n");
+    testsupport::writeFile(stampFile(), "17\r\n");
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     EXPECT_EQ(endsWith([&] { form->close(); }), 0);
-    EXPECT_EQ(testsupport::readFile(stampPath()), QByteArray("17\r\n"));
+    EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("17\r\n"));
 }
 
 } // namespace
@@ -325,5 +301,3 @@ int main(int argc, char **argv)
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
-
-#include "test_windows.moc"

@@ -1,8 +1,6 @@
 // The two start-up phases: non-visual components first with no GUI application object,
 // then the widgets, adopting what phase one made.
 #include "formtestclasses.h"
-#include "framework/formcontrols.h"
-#include "framework/formpictures.h"
 #include "framework/formreader.h"
 
 #include <QApplication>
@@ -12,15 +10,6 @@
 using namespace framework;
 
 namespace {
-
-FormReader makeReader()
-{
-    FormReader reader;
-    registerPictureConverter(reader);
-    reader.registerClass<TThing>(QStringLiteral("TThing"));
-    registerControl<TBox>(reader, QStringLiteral("TBox"));
-    return reader;
-}
 
 const char *const kForm = "object Form1: TTestForm\n"
                           "  Caption = 'Daypane'\n"
@@ -66,7 +55,7 @@ TEST(FormReaderPhases, PhaseOneWithoutGuiThenPhaseTwoAdopts)
 {
     ASSERT_EQ(QCoreApplication::instance(), nullptr);
     const FormDescription form = parseFormDescription(kForm, QStringLiteral("TFORMX"));
-    const FormReader reader = makeReader();
+    const FormReader reader = testFormReader();
 
     TTestCore core;
     formLog().clear();
@@ -117,7 +106,7 @@ TEST(FormReaderPhases, OneVisualPassBuildsTheWholeFormInDescriptionOrder)
     TTestForm window;
     FormComponents components;
     formLog().clear();
-    makeReader().createVisual(form, &window, components);
+    testFormReader().createVisual(form, &window, components);
     EXPECT_EQ(formLog(),
               (QStringList{"Form1.Caption=Daypane", "create TBox", "Web.Left=0", "create TBox",
                            "Bar.Caption=bar", "create TBox", "Led.Left=16", "create TThing",
@@ -141,7 +130,7 @@ TEST(FormReaderPhases, WidgetReferencesResolveAfterThePass)
                                                       QStringLiteral("TFORMX"));
     TTestForm window;
     FormComponents components;
-    makeReader().createVisual(form, &window, components);
+    testFormReader().createVisual(form, &window, components);
     EXPECT_EQ(components.get<TThing>(QStringLiteral("Info"))->Buddy(),
               components.find(QStringLiteral("Later")));
 }
@@ -149,7 +138,7 @@ TEST(FormReaderPhases, WidgetReferencesResolveAfterThePass)
 TEST(FormReaderPhases, VisualFaultsAreClearErrors)
 {
     application();
-    const FormReader reader = makeReader();
+    const FormReader reader = testFormReader();
     const auto fails = [&](const char *text) -> std::optional<EFormError> {
         TTestForm window;
         FormComponents components;

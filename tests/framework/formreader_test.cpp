@@ -1,6 +1,5 @@
 // The reader without a GUI application object: parsing, phase one, values, events, bad input.
 #include "formtestclasses.h"
-#include "framework/formcontrols.h"
 #include "framework/formpictures.h"
 #include "framework/formreader.h"
 
@@ -13,23 +12,6 @@ using namespace framework;
 
 namespace {
 
-FormReader makeReader()
-{
-    FormReader reader;
-    registerPictureConverter(reader);
-    reader.registerClass<TThing>(QStringLiteral("TThing"));
-    registerControl<TBox>(reader, QStringLiteral("TBox"));
-    reader.registerIdentifierConverter(QMetaType::fromType<TestColor>(),
-                                       [](const QString &name) -> std::optional<QVariant> {
-                                           if (name == QLatin1String("clRed"))
-                                               return QVariant::fromValue(TestColor{0x0000FF});
-                                           if (name == QLatin1String("clSkyBlue"))
-                                               return QVariant::fromValue(TestColor{0xF0CAA6});
-                                           return std::nullopt;
-                                       });
-    return reader;
-}
-
 FormDescription parse(const char *text)
 {
     return parseFormDescription(QByteArray(text), QStringLiteral("TEST"));
@@ -39,7 +21,7 @@ FormDescription parse(const char *text)
 QStringList runPhaseOne(const char *text, TTestCore &core, FormComponents *out = nullptr)
 {
     formLog().clear();
-    FormComponents components = makeReader().createNonVisual(parse(text), &core);
+    FormComponents components = testFormReader().createNonVisual(parse(text), &core);
     if (out)
         *out = components;
     return formLog();
@@ -172,7 +154,7 @@ TEST(FormReaderPhaseOne, ConvertsEveryKindOfValueForItsProperty)
 
 TEST(FormReaderPhaseOne, ValueConverterTakesEveryKindForItsType)
 {
-    FormReader reader = makeReader();
+    FormReader reader = testFormReader();
     reader.registerValueConverter(QMetaType::fromType<TestColor>(),
                                   [](const FormValue &v) -> std::optional<QVariant> {
                                       if (v.kind != FormValue::Kind::Integer)
@@ -250,7 +232,7 @@ TEST(FormReaderPhaseOne, PictureDataBecomesTheImage)
                             "}\n  end\n  object B: TThing\n    Picture.Data = {\n"
                             "      07544269746D617000000000}\n  end\nend\n";
     formLog().clear();
-    components = makeReader().createNonVisual(parseFormDescription(text, "TEST"), &core);
+    components = testFormReader().createNonVisual(parseFormDescription(text, "TEST"), &core);
     const QImage picture = components.get<TThing>(QStringLiteral("A"))->Picture();
     ASSERT_EQ(picture.size(), QSize(2, 3));
     EXPECT_EQ(picture.pixel(1, 2), qRgb(255, 0, 0));
@@ -291,17 +273,18 @@ TEST(FormReaderPhaseOne, BindsEventsByNameToTheHandlersSlots)
     TTestCore core;
     TTestCore handlers;
     formLog().clear();
-    FormComponents components = makeReader().createNonVisual(parse("object F: TForm1\n"
-                                                                   "  object A: TThing\n"
-                                                                   "    OnClick = ThingClick\n"
-                                                                   "    OnChange = ThingChange\n"
-                                                                   "  end\n"
-                                                                   "  object B: TThing\n"
-                                                                   "    OnClick = NoArguments\n"
-                                                                   "    OnChange = ThingClick\n"
-                                                                   "  end\n"
-                                                                   "end\n"),
-                                                             &core, &handlers);
+    FormComponents components =
+        testFormReader().createNonVisual(parse("object F: TForm1\n"
+                                               "  object A: TThing\n"
+                                               "    OnClick = ThingClick\n"
+                                               "    OnChange = ThingChange\n"
+                                               "  end\n"
+                                               "  object B: TThing\n"
+                                               "    OnClick = NoArguments\n"
+                                               "    OnChange = ThingClick\n"
+                                               "  end\n"
+                                               "end\n"),
+                                         &core, &handlers);
     components.get<TThing>(QStringLiteral("A"))->click();
     components.get<TThing>(QStringLiteral("A"))->change(7);
     components.get<TThing>(QStringLiteral("B"))->click();
@@ -315,11 +298,11 @@ TEST(FormReaderPhaseOne, RootEventsBindToTheGivenObject)
 {
     TTestCore form;
     FormComponents none;
-    makeReader().applyRootProperties(parse("object Form1: TForm1\n"
-                                           "  Caption = 'not this one'\n"
-                                           "  OnCreate = FormCreate\n"
-                                           "end\n"),
-                                     &form, none, {QStringLiteral("OnCreate")});
+    testFormReader().applyRootProperties(parse("object Form1: TForm1\n"
+                                               "  Caption = 'not this one'\n"
+                                               "  OnCreate = FormCreate\n"
+                                               "end\n"),
+                                         &form, none, {QStringLiteral("OnCreate")});
     form.setObjectName(QStringLiteral("Form1"));
     form.create();
     EXPECT_EQ(form.calls, QStringList{"FormCreate(Form1)"});
@@ -370,7 +353,7 @@ TEST_P(FormReaderBadInput, IsAClearErrorNamingResourceLineAndName)
     TTestCore core;
     TTestCore handlers;
     try {
-        makeReader().createNonVisual(parse(row.text), &core, &handlers);
+        testFormReader().createNonVisual(parse(row.text), &core, &handlers);
         FAIL() << "no error for " << row.label;
     } catch (const EFormError &e) {
         switch (row.fault) {

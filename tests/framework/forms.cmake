@@ -1,10 +1,15 @@
+# Components of every property kind the reader converts to, for the reader's tests and its
+# fuzz harness.
+add_library(daypane_formclasses STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/formtestclasses.h ${CMAKE_CURRENT_LIST_DIR}/formtestclasses.cpp)
+target_include_directories(daypane_formclasses PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(daypane_formclasses PUBLIC daypane::gui)
+
 # The form-description reader: without a GUI application object, then in two phases.
 daypane_add_test(formreader_test
-  SOURCES formreader_test.cpp formtestclasses.h formtestclasses.cpp
-  LIBS daypane::gui)
+  SOURCES formreader_test.cpp LIBS daypane_formclasses daypane::gui)
 daypane_add_test(formreader_phases_test
-  SOURCES formreader_phases_test.cpp formtestclasses.h formtestclasses.cpp
-  LIBS daypane::gui)
+  SOURCES formreader_phases_test.cpp LIBS daypane_formclasses daypane::gui)
 
 # The corpus of the reader's fuzz target, with seeded mutations, in every build.
 include(${PROJECT_SOURCE_DIR}/fuzz/fuzz.cmake)

@@ -1,5 +1,8 @@
 #include "formtestclasses.h"
 
+#include "framework/formcontrols.h"
+#include "framework/formpictures.h"
+
 namespace {
 QString who(const QObject *o)
 {
@@ -146,4 +149,22 @@ void TTestCore::NoArguments()
 void TTestCore::TakesText(const QString &text)
 {
     calls << QStringLiteral("TakesText(%1)").arg(text);
+}
+
+framework::FormReader testFormReader()
+{
+    framework::FormReader reader;
+    framework::registerPictureConverter(reader);
+    reader.registerClass<TThing>(QStringLiteral("TThing"));
+    reader.registerClass<THandOptions>(QStringLiteral("THandOptions"));
+    framework::registerControl<TBox>(reader, QStringLiteral("TBox"));
+    reader.registerIdentifierConverter(QMetaType::fromType<TestColor>(),
+                                       [](const QString &name) -> std::optional<QVariant> {
+                                           if (name == QLatin1String("clRed"))
+                                               return QVariant::fromValue(TestColor{0x0000FF});
+                                           if (name == QLatin1String("clSkyBlue"))
+                                               return QVariant::fromValue(TestColor{0xF0CAA6});
+                                           return std::nullopt;
+                                       });
+    return reader;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "framework/formreader.h"
+
 #include <QImage>
 #include <QMetaType>
 #include <QObject>
@@ -51,9 +53,13 @@ public:
 private:
     Q_PROPERTY(int Count READ Count WRITE setCount)
     Q_PROPERTY(short Small READ Small WRITE setSmall)
+    Q_PROPERTY(uchar Byte READ Byte WRITE setByte)
+    Q_PROPERTY(qint64 Big READ Big WRITE setBig)
     Q_PROPERTY(QString Caption READ Caption WRITE setCaption)
     Q_PROPERTY(bool Active READ Active WRITE setActive)
     Q_PROPERTY(double Ratio READ Ratio WRITE setRatio)
+    Q_PROPERTY(float Scale READ Scale WRITE setScale)
+    Q_PROPERTY(QChar Letter READ Letter WRITE setLetter)
     Q_PROPERTY(TThingKind Kind READ Kind WRITE setKind)
     Q_PROPERTY(TAnchors Anchors READ Anchors WRITE setAnchors)
     Q_PROPERTY(QByteArray Data READ Data WRITE setData)
@@ -72,6 +78,14 @@ public:
     void setCount(int v);
     short Small() const { return m_small; }
     void setSmall(short v);
+    uchar Byte() const { return m_byte; }
+    void setByte(uchar v) { m_byte = v; }
+    qint64 Big() const { return m_big; }
+    void setBig(qint64 v) { m_big = v; }
+    float Scale() const { return m_scale; }
+    void setScale(float v) { m_scale = v; }
+    QChar Letter() const { return m_letter; }
+    void setLetter(QChar v) { m_letter = v; }
     QString Caption() const { return m_caption; }
     void setCaption(const QString &v);
     bool Active() const { return m_active; }
@@ -107,6 +121,10 @@ signals:
 private:
     int m_count = 0;
     short m_small = 0;
+    uchar m_byte = 0;
+    qint64 m_big = 0;
+    float m_scale = 0;
+    QChar m_letter;
     QString m_caption;
     bool m_active = false;
     double m_ratio = 0;
@@ -194,3 +212,7 @@ public slots:
 private:
     QString m_caption;
 };
+
+// A reader that knows the classes above (TThing, THandOptions, the control TBox), pictures
+// and the colour names clRed and clSkyBlue.
+framework::FormReader testFormReader();

@@ -2,7 +2,7 @@
 
 namespace components {
 
-TButton::TButton(QWidget *parent) : QPushButton(parent)
+TButton::TButton(QWidget *parent) : TPlaced<QPushButton>(parent)
 {
     connect(this, &QPushButton::clicked, this, [this] {
         // The window's modal result first, as a click of a push button hands it on.

@@ -132,7 +132,7 @@ void TFont::assign(const QFont &font, TColor color)
 
 // ---- TControl
 
-TControl::TControl(QWidget *parent) : QWidget(parent), m_font(new TFont(this))
+TControl::TControl(QWidget *parent) : TPlaced<QWidget>(parent), m_font(new TFont(this))
 {
     connect(m_font, &TFont::changed, this, [this] {
         QWidget::setFont(m_font->font());

@@ -26,7 +26,7 @@ void TdxColors::set(TColor &field, TColor value)
 // ---- TdxButtonActionLink
 
 TdxButtonActionLink::TdxButtonActionLink(TdxButton *client, QAction *action)
-    : QObject(client), m_client(client), m_action(action)
+    : m_client(client), m_action(action)
 {
     if (action != nullptr)
         connect(action, &QAction::changed, this, &TdxButtonActionLink::actionChanged);
@@ -61,11 +61,7 @@ TdxButton::TdxButton(QWidget *parent) : TdxCustomControl(parent), m_colors(new T
     resize(73, 25);
 }
 
-TdxButton::~TdxButton()
-{
-    delete m_actionLink;
-    m_actionLink = nullptr;
-}
+TdxButton::~TdxButton() = default;
 
 QString TdxButton::GetVersion() const
 {
@@ -178,11 +174,10 @@ void TdxButton::setAction(QAction *value)
 {
     if (value == Action())
         return;
-    delete m_actionLink;
-    m_actionLink = nullptr;
+    m_actionLink.reset();
     TdxCustomControl::setAction(value);
     if (value != nullptr)
-        m_actionLink = new TdxButtonActionLink(this, value);
+        m_actionLink = std::make_unique<TdxButtonActionLink>(this, value);
     update();
 }
 

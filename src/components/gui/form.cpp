@@ -40,6 +40,7 @@ TForm::~TForm()
 {
     if (m_modalLoop != nullptr)
         m_modalLoop->quit();
+    m_modalLoop = nullptr;
 }
 
 void TForm::setBorderIcons(TBorderIcons value)
@@ -161,11 +162,15 @@ qint32 TForm::ShowModal()
     modalForm() = this;
     QEventLoop loop;
     m_modalLoop = &loop;
+    // A handler may delete the form while its loop runs; nothing of it is touched after that.
+    const QPointer<TForm> self(this);
     Show();
     if (m_modalResult == 0)
         loop.exec();
-    m_modalLoop = nullptr;
     modalForm() = outer;
+    if (self == nullptr)
+        return 2; // cancel
+    m_modalLoop = nullptr;
     hide();
     // The window under the dialog becomes the active one again.
     if (previous != nullptr && previous != this) {

@@ -1,11 +1,13 @@
 #pragma once
 
+#include "components/controls.h"
+
 #include <QPushButton>
 
 namespace components {
 
 // A push button: Default takes Enter on its window; ModalResult closes a modal window.
-class TButton : public QPushButton
+class TButton : public TPlaced<QPushButton>
 {
     Q_OBJECT
     Q_PROPERTY(int Left READ Left WRITE setLeft)
@@ -20,14 +22,6 @@ class TButton : public QPushButton
 public:
     explicit TButton(QWidget *parent = nullptr);
 
-    int Left() const { return x(); }
-    void setLeft(int value) { move(value, y()); }
-    int Top() const { return y(); }
-    void setTop(int value) { move(x(), value); }
-    int Width() const { return width(); }
-    void setWidth(int value) { resize(std::max(0, value), height()); }
-    int Height() const { return height(); }
-    void setHeight(int value) { resize(width(), std::max(0, value)); }
     QString Caption() const { return text(); }
     void setCaption(const QString &value) { setText(value); }
     bool Default() const { return isDefault(); }

@@ -5,6 +5,7 @@
 #include <QFont>
 #include <QObject>
 #include <QWidget>
+#include <algorithm>
 
 namespace components {
 Q_NAMESPACE
@@ -110,10 +111,26 @@ private:
     qint32 m_charset = 1;
 };
 
+// The position and size that form descriptions set by name, for a control on any widget class.
+template <class Widget> class TPlaced : public Widget
+{
+public:
+    using Widget::Widget;
+
+    int Left() const { return this->x(); }
+    void setLeft(int value) { this->move(value, this->y()); }
+    int Top() const { return this->y(); }
+    void setTop(int value) { this->move(this->x(), value); }
+    int Width() const { return this->width(); }
+    void setWidth(int value) { this->resize(std::max(0, value), this->height()); }
+    int Height() const { return this->height(); }
+    void setHeight(int value) { this->resize(this->width(), std::max(0, value)); }
+};
+
 // The base of the visual components: the position, colour, font, cursor and mouse events that
 // form descriptions set by name. A colour or font that follows the parent is marked by
 // ParentColor and ParentFont.
-class TControl : public QWidget
+class TControl : public TPlaced<QWidget>
 {
     Q_OBJECT
     Q_PROPERTY(int Left READ Left WRITE setLeft)
@@ -138,14 +155,6 @@ class TControl : public QWidget
 public:
     explicit TControl(QWidget *parent = nullptr);
 
-    int Left() const { return x(); }
-    void setLeft(int value) { move(value, y()); }
-    int Top() const { return y(); }
-    void setTop(int value) { move(x(), value); }
-    int Width() const { return width(); }
-    void setWidth(int value) { resize(std::max(0, value), height()); }
-    int Height() const { return height(); }
-    void setHeight(int value) { resize(width(), std::max(0, value)); }
     TAlign Align() const { return m_align; }
     void setAlign(TAlign value) { m_align = value; }
     TAnchors Anchors() const { return m_anchors; }

@@ -3,6 +3,7 @@
 #include "components/dxCore.h"
 
 #include <QImage>
+#include <memory>
 
 class QAction;
 
@@ -69,6 +70,7 @@ private:
 };
 
 // Connects a button to an action: the action's icon is the button's picture while it has one.
+// The button owns it.
 class TdxButtonActionLink : public QObject
 {
     Q_OBJECT
@@ -182,7 +184,7 @@ private:
     QImage m_glyph;
     QImage m_highlight;
     bool m_hotTrack = false;
-    TdxButtonActionLink *m_actionLink = nullptr;
+    std::unique_ptr<TdxButtonActionLink> m_actionLink; // owned here, not by Qt, so it goes at once
     int m_imageIndex = -1;
     TdxLayout m_layout = blGlyphLeft;
     TdxColors *m_colors;
