@@ -12,7 +12,7 @@ set(DAYPANE_INSTALL_NWSIM_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/daypane-nwsim)
 
 install(TARGETS ldpn
   RUNTIME DESTINATION ${DAYPANE_INSTALL_BINDIR} COMPONENT daypane)
-install(TARGETS daypane-core daypane-gui daypane_webview
+install(TARGETS daypane-core daypane-gui daypane_webview daypane-ldap
   LIBRARY DESTINATION ${DAYPANE_INSTALL_MODULEDIR} COMPONENT daypane)
 
 # Debian wants manual pages and changelogs compressed, reproducibly (no name or time stamp).

@@ -13,6 +13,7 @@ packages=(
   tzdata faketime libfaketime hyperfine cups
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
   fonts-liberation2 fontconfig libfreetype-dev
+  libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin
 )
 
 sudo_cmd=()
@@ -24,6 +25,9 @@ for p in "${packages[@]}"; do
 done
 if [ "${#missing[@]}" -gt 0 ]; then
   echo "Installing: ${missing[*]}"
+  # The tests start slapd themselves; the package must neither ask for a domain nor set up and
+  # start a system server of its own.
+  echo "slapd slapd/no_configuration boolean true" | "${sudo_cmd[@]}" debconf-set-selections
   "${sudo_cmd[@]}" apt-get update -qq
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

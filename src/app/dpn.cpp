@@ -1,8 +1,11 @@
 #include "app/form1core.h"
 #include "app/phasetwo.h"
+#include "directory/config.h"
+#include "directory/source.h"
 #include "framework/application.h"
 #include "platform/display.h"
 #include "platform/dynlib.h"
+#include "platform/username.h"
 
 #include <cstdio>
 #include <memory>
@@ -72,5 +75,17 @@ int main(int argc, char **argv)
 {
     StartupEnvironment env;
     env.arguments = commandLineArguments(argc, argv);
+    // The directory source: NetWare unless the configuration names another; a configuration
+    // error is reported here, once, and never stops the login.
+    const directory::DirectoryConfig config =
+        directory::readDirectoryConfig(directory::configFoldersFromEnvironment());
+    for (const QString &line : config.errors)
+        printLine(line);
+    const std::string ldapModule =
+        platform::executableDirectory() + "/../lib/daypane/" + directory::ldapmodule::kFileName;
+    const directory::DirectorySource source = directory::chooseDirectory(
+        config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
+        QString::fromStdString(ldapModule), printLine);
+    env.directory = source.directory;
     return runDaypane(argc, argv, env);
 }

@@ -15,8 +15,7 @@ QString NetWareDirectory::typelessName(const QString &name)
 }
 
 bool NetWareDirectory::readTimeAttribute(const QString &contextName, const QString &objectName,
-                                         std::uint8_t attributeIndex,
-                                         dates::TDateTime &destination)
+                                         std::uint8_t attributeIndex, dates::TDateTime &destination)
 {
     return NDSReadTimeAttribute(contextName, objectName, attributeIndex, destination);
 }

@@ -12,7 +12,7 @@ rm -rf "$stage" && mkdir -p "$stage/home"
 DESTDIR="$stage/root" cmake --install "$build" --prefix /usr >/dev/null || fail "cmake --install"
 ldpn="$stage/root/usr/bin/ldpn"
 for f in usr/bin/ldpn usr/lib/daypane/libdaypane-core.so usr/lib/daypane/libdaypane-gui.so \
-    usr/lib/daypane/libdaypane_webview.so \
+    usr/lib/daypane/libdaypane_webview.so usr/lib/daypane/libdaypane-ldap.so \
     usr/share/man/man1/ldpn.1.gz usr/share/applications/daypane.desktop \
     usr/share/doc/daypane/examples/daypane-autostart.desktop; do
     [ -e "$stage/root/$f" ] || fail "not installed: $f"
@@ -72,7 +72,8 @@ main=$(ls $main 2>/dev/null | grep -v nwsim) sim=$(ls $sim 2>/dev/null)
 if [ -n "$main" ] && [ -n "$sim" ]; then
     contents=$(dpkg-deb -c "$main")
     for f in ./usr/bin/ldpn ./usr/lib/daypane/libdaypane-core.so ./usr/lib/daypane/libdaypane-gui.so \
-        ./usr/lib/daypane/libdaypane_webview.so ./usr/share/man/man1/ldpn.1.gz; do
+        ./usr/lib/daypane/libdaypane_webview.so ./usr/lib/daypane/libdaypane-ldap.so \
+        ./usr/share/man/man1/ldpn.1.gz; do
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
     grep -q " ./etc/fonts/conf.d/$snippet -> /usr/share/fontconfig/conf.avail/$snippet\$" <<<"$contents" \

@@ -1,0 +1,8 @@
+// libFuzzer entry: build with -DDAYPANE_FUZZ=ON and clang.
+#include "directoryfuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    exerciseLdapValues(data, size);
+    return 0;
+}
