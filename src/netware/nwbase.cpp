@@ -29,6 +29,14 @@ Layers &layers()
     return l;
 }
 
+// A layer object of the set. They keep no data, so an idle one answers alike when another
+// component has released the set.
+template <class T> const T &layer(const std::unique_ptr<T> &object)
+{
+    static const T idle;
+    return object ? *object : idle;
+}
+
 constexpr std::uint16_t kTypeWords[] = {0,    256,  512,  768,  1024, 1280, 1536, 1792, 2048,
                                         2304, 2560, 2816, 8448, 9728, 9984, 0,    0};
 
@@ -292,10 +300,10 @@ TNWLastError *TNWBase::LastError()
 {
     const ClientState &s = state();
     m_lastError->setNWLib(ErrorText(s.callsError));
-    m_lastError->setNWServer(ErrorText(s.serverError));
-    m_lastError->setNWProp(ErrorText(s.propError));
+    m_lastError->setNWServer(layer(layers().server).lastErrorText());
+    m_lastError->setNWProp(layer(layers().prop).lastErrorText());
     m_lastError->setNWNDS(ErrorText(s.ndsError));
-    m_lastError->setNWPrint(ErrorText(s.printError));
+    m_lastError->setNWPrint(layer(layers().print).lastErrorText());
     return m_lastError;
 }
 

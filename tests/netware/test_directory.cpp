@@ -287,7 +287,11 @@ TEST_P(ReadFailures, FailAndLeaveTheDestinationAndNoBuffer)
     double lastLogin = 7.0;
     EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 47, lastLogin));
     EXPECT_EQ(lastLogin, 7.0);
-    EXPECT_EQ(base->LastError()->NWNDS(), QLatin1String(f.directoryError));
+    TNWLastError *errors = base->LastError();
+    EXPECT_EQ(errors->NWNDS(), QLatin1String(f.directoryError));
+    // No failure reaches the property and print layers.
+    EXPECT_EQ(errors->NWProp(), QStringLiteral("0000"));
+    EXPECT_EQ(errors->NWPrint(), QStringLiteral("0000"));
     EXPECT_EQ(sim::liveBuffers(), 0);
 }
 

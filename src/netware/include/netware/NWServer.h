@@ -34,7 +34,7 @@ public:
     NWCONN_HANDLE openConnectionByName(const QString &name) const;
 };
 
-// The property and print layers keep only their last-error cells.
+// The property and print layers: no operations of their own, only their last-error texts.
 class TNWProp
 {
 public:
