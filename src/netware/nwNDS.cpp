@@ -1,5 +1,6 @@
 #include "netware/nwNDS.h"
 
+#include "clienthandle.h"
 #include "netware/Nwtools.h"
 #include "netware/nwlib.h"
 #include "platform/dynlib.h"
@@ -423,46 +424,48 @@ bool NDSReadAttributeValue(NWDSContextHandle context, const QString &objectName,
 {
     const auto alloc = bound<Entry::NWDSAllocBuf>();
     const auto init = bound<Entry::NWDSInitBuf>();
-    const auto release = bound<Entry::NWDSFreeBuf>();
     const auto putName = bound<Entry::NWDSPutAttrName>();
     const auto read = bound<Entry::NWDSRead>();
-    if (!alloc || !init || !release || !putName || !read || !bound<Entry::NWDSGetAttrCount>() ||
-        !bound<Entry::NWDSGetAttrName>() || !bound<Entry::NWDSGetAttrVal>())
+    if (!alloc || !init || !bound<Entry::NWDSFreeBuf>() || !putName || !read ||
+        !bound<Entry::NWDSGetAttrCount>() || !bound<Entry::NWDSGetAttrName>() ||
+        !bound<Entry::NWDSGetAttrVal>())
         return false;
 
-    std::int32_t iteration = nwclient::kIterationDone;
-    NWDSBufHandle request = nullptr;
-    if (alloc(nwclient::kBufferSize, &request) != 0)
+    NWDSBufHandle handle = nullptr;
+    if (alloc(nwclient::kBufferSize, &handle) != 0)
         return false;
-    NWDSBufHandle result = nullptr;
-    if (alloc(nwclient::kBufferSize, &result) != 0) {
-        release(request);
+    const ClientBuffer request(handle);
+    handle = nullptr;
+    if (alloc(nwclient::kBufferSize, &handle) != 0)
         return false;
-    }
+    // Declared after the request buffer, so freed before it.
+    const ClientBuffer result(handle);
+
     char object[kObjectNameSize];
     PutText(object, sizeof object, objectName);
     const QString attributeName = NDSAttributeName(attributeIndex);
+    if (init(context, nwclient::kOperationRead, request.get()) != 0)
+        return false;
+    char name[kAttrNameSize];
+    PutText(name, sizeof name, attributeName);
+    NWRCODE status = putName(context, request.get(), name);
+    recordDirectory(status);
+    if (status != 0)
+        return false;
+    std::int32_t iteration = nwclient::kIterationDone;
     bool found = false;
-    if (init(context, nwclient::kOperationRead, request) == 0) {
-        char name[kAttrNameSize];
-        PutText(name, sizeof name, attributeName);
-        NWRCODE status = putName(context, request, name);
+    // A client that never says "done" must not keep us here for ever.
+    for (int round = 0; round < 4096; ++round) {
+        status = read(context, object, nwclient::kInfoAttrNamesValues, 0, request.get(), &iteration,
+                      result.get());
         recordDirectory(status);
-        // A client that never says "done" must not keep us here for ever.
-        for (int round = 0; status == 0 && round < 4096; ++round) {
-            status = read(context, object, nwclient::kInfoAttrNamesValues, 0, request, &iteration,
-                          result);
-            recordDirectory(status);
-            if (status != 0)
-                break;
-            if (NDSFindAttributeValue(context, result, attributeName, destination))
-                found = true;
-            if (iteration == nwclient::kIterationDone)
-                break;
-        }
+        if (status != 0)
+            break;
+        if (NDSFindAttributeValue(context, result.get(), attributeName, destination))
+            found = true;
+        if (iteration == nwclient::kIterationDone)
+            break;
     }
-    release(result);
-    release(request);
     return found;
 }
 
@@ -474,23 +477,15 @@ namespace {
 bool readAttribute(const QString &contextName, const QString &objectName, std::uint8_t index,
                    std::array<char, nwclient::kTextValueSize + 1> &value)
 {
-    NWDSContextHandle working = 0;
-    if (!contextName.isEmpty()) {
-        working = NDSNewContext();
-        if (!NDSUseNameContext(working, contextName)) {
-            NDSReleaseContext(working);
-            return false;
-        }
-    } else {
-        const auto duplicate = bound<Entry::NWDSDuplicateContext>();
-        if (duplicate == nullptr)
-            return false;
-        working = duplicate(state().mainContext);
-    }
+    const bool named = !contextName.isEmpty();
+    const auto duplicate = bound<Entry::NWDSDuplicateContext>();
+    if (!named && duplicate == nullptr)
+        return false;
+    const ClientContext working(named ? NDSNewContext() : duplicate(state().mainContext));
+    if (named && !NDSUseNameContext(working.get(), contextName))
+        return false;
     value.fill(0);
-    const bool ok = NDSReadAttributeValue(working, objectName, index, value.data());
-    NDSReleaseContext(working);
-    return ok;
+    return NDSReadAttributeValue(working.get(), objectName, index, value.data());
 }
 
 } // namespace

@@ -306,6 +306,83 @@ INSTANTIATE_TEST_SUITE_P(Directory, ReadFailures,
                                            ReadFailure{"initBuf", "NWDSInitBuf", "0000"}),
                          [](const auto &info) { return std::string(info.param.name); });
 
+struct BufferPath
+{
+    const char *name;
+    const char *tree; // added to kTree
+    int allocated;    // buffers the client hands out
+    bool reads;
+};
+
+class BufferPaths : public Directory, public ::testing::WithParamInterface<BufferPath>
+{
+};
+
+// Whichever step ends the read, each buffer the client handed out goes back exactly once,
+// the result buffer before the request buffer.
+TEST_P(BufferPaths, GiveBackEveryBufferOnceTheResultBufferFirst)
+{
+    const BufferPath &p = GetParam();
+    create(kTree + p.tree);
+    directory->clearLog();
+    double lastLogin = 0;
+    EXPECT_EQ(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin), p.reads);
+    QStringList expectedFrees;
+    QStringList frees;
+    for (const QString &line : directory->log()) {
+        if (line.startsWith(QStringLiteral("NWDSAllocBuf 0 ")))
+            expectedFrees.prepend(QStringLiteral("NWDSFreeBuf 0 ") + line.section(' ', -1));
+        else if (line.startsWith(QStringLiteral("NWDSFreeBuf")))
+            frees << line;
+    }
+    EXPECT_EQ(expectedFrees.size(), p.allocated);
+    EXPECT_EQ(frees, expectedFrees);
+    EXPECT_EQ(sim::liveBuffers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Directory, BufferPaths,
+    ::testing::Values(
+        BufferPath{"complete", "", 2, true},
+        BufferPath{"readFailsHalfWay", "read-rounds 3\nfail NWDSRead 0x89FE after 1\n", 2, false},
+        BufferPath{"valueFails", "fail NWDSGetAttrVal 0x89FE\n", 2, false},
+        BufferPath{"putNameFails", "fail NWDSPutAttrName 0x89FE\n", 2, false},
+        BufferPath{"initFails", "fail NWDSInitBuf 0x89FE\n", 2, false},
+        BufferPath{"secondAllocationFails", "fail NWDSAllocBuf 0x89FE after 1\n", 1, false},
+        BufferPath{"firstAllocationFails", "fail NWDSAllocBuf 0x89FE\n", 0, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Directory, AReadThatFailsHalfWayEndsWithBothBuffersAndItsContextGivenBack)
+{
+    create(kTree + "read-rounds 3\nfail NWDSRead 0x89FE after 1\n");
+    const int contexts = sim::liveContexts();
+    directory->clearLog();
+    double lastLogin = 5.0;
+    EXPECT_FALSE(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin));
+    EXPECT_EQ(lastLogin, 5.0);
+    EXPECT_EQ(directory->calls(),
+              QStringList({"NWDSDuplicateContext", "NWDSAllocBuf", "NWDSAllocBuf", "NWDSInitBuf",
+                           "NWDSPutAttrName", "NWDSRead", "NWDSGetAttrCount", "NWDSRead",
+                           "NWDSFreeBuf", "NWDSFreeBuf", "NWDSFreeContext"}));
+    const QStringList log = directory->log();
+    const QString working = log.first().section(QStringLiteral("new="), 1);
+    EXPECT_EQ(log.last(), QStringLiteral("NWDSFreeContext 0 ctx=") + working);
+    EXPECT_EQ(base->LastError()->NWNDS(), QStringLiteral("89FE"));
+    EXPECT_EQ(sim::liveContexts(), contexts);
+}
+
+TEST_F(Directory, AWorkingContextWhoseNameTheClientRefusesIsGivenBackAtOnce)
+{
+    create();
+    const int contexts = sim::liveContexts();
+    directory->clearLog();
+    double lastLogin = 5.0;
+    EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("Nowhere"), kUser, 47, lastLogin));
+    EXPECT_EQ(directory->calls(),
+              QStringList({"NWDSDuplicateContext", "NWDSSetContext", "NWDSFreeContext"}));
+    EXPECT_EQ(sim::liveContexts(), contexts);
+}
+
 TEST_F(Directory, LoginIDIsUpperCasedOrRefilledAndNotifiesTheOwnersControlsInOrder)
 {
     create();
