@@ -42,6 +42,19 @@ const TNWServer &server()
     return layer(layers().server);
 }
 
+// Makes `next` the object the component owns in `slot`. The previous one may still be in the
+// hands of whoever replaces it (the form reader fills objects it read through a property), so
+// it goes only when control is back in the event loop; until then it stays a child, and goes
+// with the component where no loop runs.
+template <class T> void adopt(QObject *owner, T *&slot, T *next)
+{
+    // Adopted again before its deletion came round: it stays.
+    QCoreApplication::removePostedEvents(next, QEvent::DeferredDelete);
+    next->setParent(owner);
+    slot->deleteLater();
+    slot = next;
+}
+
 // The component's server connection, found only when a query is about to use it.
 ServerConnection connectionOf(TNWBase *base)
 {
@@ -223,9 +236,7 @@ void TNWBase::setNDSContextFlags(TNWDSContextFlags *flags)
 {
     if (flags == nullptr || flags == m_contextFlags)
         return;
-    delete m_contextFlags;
-    m_contextFlags = flags;
-    flags->setParent(this);
+    adopt(this, m_contextFlags, flags);
 }
 
 bool TNWBase::NDSAvailable()
@@ -275,9 +286,7 @@ void TNWBase::setLastError(TNWLastError *lastError)
 {
     if (lastError == nullptr || lastError == m_lastError)
         return;
-    delete m_lastError;
-    m_lastError = lastError;
-    lastError->setParent(this);
+    adopt(this, m_lastError, lastError);
 }
 
 QString TNWBase::Version() const

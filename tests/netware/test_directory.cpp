@@ -1,5 +1,6 @@
 // The binding against the complete stand-in client: contexts, names, attribute reads and
 // the base component's properties.
+#include "framework/formreader.h"
 #include "netware/Nwtools.h"
 #include "netware/nwNDS.h"
 #include "netware/nwbase.h"
@@ -8,7 +9,9 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -414,6 +417,68 @@ TEST_F(Directory, LoginIDIsUpperCasedOrRefilledAndNotifiesTheOwnersControlsInOrd
     base->setNDSContextName(QStringLiteral("[Root]"));
     EXPECT_EQ(journal, QStringList({"first:b841", "second:b841"}));
     base->setParent(nullptr);
+}
+
+// Replacing an owned object: the new one becomes the component's child; the old one stays
+// usable until control is back in the event loop, unless it is adopted again before that.
+template <class T>
+void expectAdoption(TNWBase &base, const std::function<T *()> &get,
+                    const std::function<void(T *)> &set)
+{
+    QPointer<T> first = get();
+    QPointer<T> second = new T;
+    set(second);
+    EXPECT_EQ(get(), second.data());
+    EXPECT_EQ(second->parent(), &base);
+    EXPECT_FALSE(first.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+
+    QPointer<T> third = new T;
+    set(third);
+    set(second);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(third.isNull());
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(get(), second.data());
+}
+
+TEST_F(Directory, AReplacedFlagSetOrErrorObjectGoesOnceControlIsBackInTheEventLoop)
+{
+    create();
+    expectAdoption<TNWDSContextFlags>(
+        *base, [this] { return base->NDSContextFlags(); },
+        [this](TNWDSContextFlags *f) { base->setNDSContextFlags(f); });
+    expectAdoption<TNWLastError>(
+        *base, [this] { return base->LastError(); },
+        [this](TNWLastError *e) { base->setLastError(e); });
+    // The adopted object is the one LastError fills.
+    state().serverError = 0x8801;
+    EXPECT_EQ(base->LastError()->NWServer(), QStringLiteral("8801"));
+}
+
+TEST_F(Directory, ADescriptionSetsFlagsOnTheObjectTheComponentKeeps)
+{
+    directory = std::make_unique<SimDirectory>(kTree);
+    framework::FormReader reader;
+    reader.registerClass<TNWBase>(QStringLiteral("TNWBase"));
+    const framework::FormDescription form =
+        framework::parseFormDescription("object Form1: TForm1\n"
+                                        "  object NWBase1: TNWBase\n"
+                                        "    NDSContextName = '[Root]'\n"
+                                        "    NDSContextFlags.TypelessNames = True\n"
+                                        "  end\n"
+                                        "end\n",
+                                        QStringLiteral("TFORM1"));
+    QObject owner;
+    const framework::FormComponents components = reader.createNonVisual(form, &owner);
+    auto *component = components.get<TNWBase>(QStringLiteral("NWBase1"));
+    ASSERT_NE(component, nullptr);
+    EXPECT_EQ(component->NDSContextFlags()->parent(), component);
+    EXPECT_TRUE(component->NDSContextFlags()->TypelessNames());
+    EXPECT_EQ(flagsOf(state().mainContext), 0x04u);
+    EXPECT_EQ(flagsOf(state().lookupContext), 0x04u);
+    EXPECT_EQ(NDSWhoAmIName(), QStringLiteral("jdoe.Sales.Acme"));
 }
 
 TEST_F(Directory, ServerNameOpensAConnectionOrRaisesOnlyWhenNotSilent)
