@@ -25,18 +25,20 @@ struct ServerInformation
     std::uint8_t ttsLevel = 0;
 };
 
+class ServerConnection;
+
+// Anything that finds a connection handle when called.
+template <class F>
+concept ConnectionFinder = std::is_invocable_r_v<NWCONN_HANDLE, F &> &&
+    !std::is_same_v<std::remove_cvref_t<F>, ServerConnection>;
+
 // The connection a query runs on: a handle, or a way to find one that is asked only once the
 // query's entry point is bound, since finding it may itself call the client.
 class ServerConnection
 {
 public:
     ServerConnection(NWCONN_HANDLE handle) : m_handle(handle) {}
-    template <class F>
-    requires std::is_invocable_r_v<NWCONN_HANDLE, F &> &&
-        (!std::is_same_v<std::remove_cvref_t<F>, ServerConnection>)ServerConnection(F find)
-        : m_find(std::move(find))
-    {
-    }
+    template <ConnectionFinder F> ServerConnection(F find) : m_find(std::move(find)) {}
 
     NWCONN_HANDLE operator()() const { return m_find ? m_find() : m_handle; }
 
@@ -56,9 +58,9 @@ struct ServerClock
 
 // The server layer: its last-error cell and the operations on one server connection.
 //
-// The bindery queries look their entry point up before anything else and give their
-// failure result without a call when it is not bound. They record into the calls cells
-// where said; the server's own cells take only the three operations at the end.
+// The queries look their entry point up before anything else and give their failure result
+// without a call when it is not bound. Each says which cells it records into: the calls
+// cells, the server's own, or none.
 class TNWServer
 {
 public:
@@ -90,7 +92,7 @@ public:
     // Makes the named server the workstation's preferred one. Calls cells.
     bool makePreferred(const QString &name) const;
 
-    // False when the client cannot answer; no cell is written.
+    // False when the client cannot answer. Nothing recorded.
     bool information(NWCONN_HANDLE connection, ServerInformation &info) const;
     // Years above 1900 are given relative to 1900, as the client counts them. Server cells.
     bool setDateAndTime(NWCONN_HANDLE connection, double dateTime) const;
