@@ -42,6 +42,14 @@ Buffer *buffer(NWDSBufHandle handle)
     return directory().buffers.count(b) ? b : nullptr;
 }
 
+// Names a buffer in the log, so that a test can tell which one is freed when.
+std::string bufferName(const Buffer *b)
+{
+    char name[32];
+    std::snprintf(name, sizeof name, "buf=%p", static_cast<const void *>(b));
+    return name;
+}
+
 NWRCODE unsupported(const char *name)
 {
     return logged(name, kNotSupported);
@@ -235,7 +243,7 @@ NWRCODE NWDSAllocBuf(std::size_t size, NWDSBufHandle *handle)
     auto *b = new Buffer;
     directory().buffers.insert(b);
     *handle = b;
-    return logged("NWDSAllocBuf", 0, "size=" + std::to_string(size));
+    return logged("NWDSAllocBuf", 0, "size=" + std::to_string(size) + " " + bufferName(b));
 }
 
 NWRCODE NWDSInitBuf(NWDSContextHandle handle, std::uint32_t operation, NWDSBufHandle buf)
@@ -256,9 +264,10 @@ NWRCODE NWDSFreeBuf(NWDSBufHandle buf)
     Buffer *b = buffer(buf);
     if (b == nullptr)
         return logged("NWDSFreeBuf", kBadBuffer);
+    const std::string name = bufferName(b);
     directory().buffers.erase(b);
     delete b;
-    return logged("NWDSFreeBuf", 0);
+    return logged("NWDSFreeBuf", 0, name);
 }
 
 NWRCODE NWDSPutAttrName(NWDSContextHandle handle, NWDSBufHandle buf, const char *name)

@@ -193,6 +193,8 @@ void load(Directory &d, const std::string &path)
             d.readRounds = std::max(1, int(number(rest)));
         } else if (key == "fail" && args.size() >= 2) {
             d.failures[args[0]] = NWRCODE(number(args[1]));
+            if (args.size() >= 4 && upper(args[2]) == "AFTER")
+                d.failAfter[args[0]] = int(number(args[3]));
         } else if (key == "log") {
             d.logPath = rest;
         } else if (key == "object" && !rest.empty()) {
@@ -227,10 +229,15 @@ Directory &directory()
 
 std::optional<NWRCODE> failure(const char *entry)
 {
-    const Directory &d = directory();
+    Directory &d = directory();
     const auto it = d.failures.find(entry);
     if (it == d.failures.end())
         return std::nullopt;
+    if (const auto after = d.failAfter.find(entry);
+        after != d.failAfter.end() && after->second > 0) {
+        --after->second;
+        return std::nullopt;
+    }
     return it->second;
 }
 

@@ -88,6 +88,7 @@ struct Directory
     std::set<int> mappedDrives;
     int readRounds = 1;
     std::map<std::string, NWRCODE> failures; // by entry point
+    std::map<std::string, int> failAfter;    // calls that still succeed before it fails
     std::string logPath;
     std::vector<Object> objects;
 
@@ -102,7 +103,8 @@ struct Directory
 // The directory, (re)read when NWSIM_DIRECTORY names another file than last time.
 Directory &directory();
 
-// The status configured for an entry point ("fail NAME STATUS" in the file).
+// The status configured for an entry point ("fail NAME STATUS [after N]" in the file); each
+// call counts towards N.
 std::optional<NWRCODE> failure(const char *entry);
 
 // Appends "NAME STATUS[ DETAIL]" to the log file, and hands back the status.

@@ -1,5 +1,6 @@
 #include "netware/nwNDS.h"
 
+#include "clienthandle.h"
 #include "netware/Nwtools.h"
 #include "netware/nwlib.h"
 #include "platform/dynlib.h"
@@ -15,169 +16,6 @@ using nwclient::kObjectNameSize;
 using nwclient::kUserNameSize;
 
 namespace {
-
-constexpr const char *kAttributeNames[] = {"Account Balance",
-                                           "ACL",
-                                           "Aliased Object Name",
-                                           "Allow Unlimited Credit",
-                                           "Authority Revocation",
-                                           "Back Link",
-                                           "Bindery Object Restriction",
-                                           "Bindery Property",
-                                           "Bindery Type",
-                                           "C",
-                                           "CA Private Key",
-                                           "CA Public Key",
-                                           "Cartridge",
-                                           "Certificate Revocation",
-                                           "Certificate Validity Interval",
-                                           "Object Class",
-                                           "CN",
-                                           "Convergence",
-                                           "Cross Certificate Pair",
-                                           "Default Queue",
-                                           "Description",
-                                           "Detect Intruder",
-                                           "Device",
-                                           "Revision",
-                                           "EMail Address",
-                                           "Foreign EMail Address",
-                                           "External Name",
-                                           "Equivalent To Me",
-                                           "External Synchronizer",
-                                           "Facsimile Telephone Number",
-                                           "Full Name",
-                                           "Generational Qualifier",
-                                           "GID",
-                                           "Given Name",
-                                           "Group Membership",
-                                           "High Convergence Sync Interval",
-                                           "Higher Privileges",
-                                           "Home Directory",
-                                           "Host Device",
-                                           "Host Resource Name",
-                                           "Host Server",
-                                           "Inherited ACL",
-                                           "Initials",
-                                           "Intruder Attempt Reset Interval",
-                                           "Intruder Lockout Reset Interval",
-                                           "L",
-                                           "Language",
-                                           "Last Login Time",
-                                           "Last Referenced Time",
-                                           "Locked By Intruder",
-                                           "Lockout After Detection",
-                                           "Login Allowed Time Map",
-                                           "Login Disabled",
-                                           "Login Expiration Time",
-                                           "Login Grace Limit",
-                                           "Login Grace Remaining",
-                                           "Login Intruder Address",
-                                           "Login Intruder Attempts",
-                                           "Login Intruder Limit",
-                                           "Login Intruder Reset Time",
-                                           "Login Maximum Simultaneous",
-                                           "Login Script",
-                                           "Login Time",
-                                           "Low Convergence Reset Time",
-                                           "Low Convergence Sync Interval",
-                                           "Mailbox ID",
-                                           "Mailbox Location",
-                                           "Member",
-                                           "Memory",
-                                           "Message Routing Group",
-                                           "Message Server",
-                                           "Messaging Database Location",
-                                           "Messaging Server",
-                                           "Messaging Server Type",
-                                           "Minimum Account Balance",
-                                           "Network Address",
-                                           "Network Access Restriction",
-                                           "NNS Domain",
-                                           "Notify",
-                                           "O",
-                                           "Obituary",
-                                           "Object Class",
-                                           "Operator",
-                                           "OU",
-                                           "Owner",
-                                           "Page Description Language",
-                                           "Partition Control",
-                                           "Partition Creation Time",
-                                           "Password Allow Change",
-                                           "Password Expiration Interval",
-                                           "Password Expiration Time",
-                                           "Password Minimum Length",
-                                           "Password Required",
-                                           "Password Unique Required",
-                                           "Passwords Used",
-                                           "Path",
-                                           "Physical Delivery Office Name",
-                                           "Postal Address",
-                                           "Postal Code",
-                                           "Postal Office Box",
-                                           "Postmaster",
-                                           "Print Job Configuration",
-                                           "Print Server",
-                                           "Printer",
-                                           "Printer Configuration",
-                                           "Printer Control",
-                                           "Private Key",
-                                           "Profile",
-                                           "Profile Membership",
-                                           "Public Key",
-                                           "Queue",
-                                           "Queue Directory",
-                                           "Received Up To",
-                                           "Reference",
-                                           "Replica",
-                                           "Replica Up To",
-                                           "Resource",
-                                           "Revision",
-                                           "Role Occupant",
-                                           "S",
-                                           "SA",
-                                           "SAP Name",
-                                           "Security Equals",
-                                           "Security Flags",
-                                           "See Also",
-                                           "Serial Number",
-                                           "Server",
-                                           "Server Holds",
-                                           "Status",
-                                           "Supported Connections",
-                                           "Supported Gateway",
-                                           "Supported Services",
-                                           "Supported Typefaces",
-                                           "Surname",
-                                           "Synchronizes Up To",
-                                           "Telephone Number",
-                                           "Title",
-                                           "Type Creator Map",
-                                           "UID",
-                                           "Unknown",
-                                           "Unknown Base Class",
-                                           "User",
-                                           "Version",
-                                           "Volume",
-                                           "App:Associations",
-                                           "authorityRevocationList",
-                                           "businessCategory",
-                                           "carLicense",
-                                           "displayName",
-                                           "Employee ID",
-                                           "jpegPhoto",
-                                           "ldapPhoto",
-                                           "manager",
-                                           "mobile",
-                                           "pager",
-                                           "Printer Model",
-                                           "Printer Manufacturer",
-                                           "roomNumber",
-                                           "secretary",
-                                           "Timezone",
-                                           "T"};
-static_assert(std::size(kAttributeNames) == std::size_t(kAttributeCount));
 
 struct EagerEntry
 {
@@ -547,11 +385,6 @@ QString NDSMapNameToIDText(NWCONN_HANDLE connection, const QString &name)
 
 // ---------------------------------------------------------------- attributes
 
-QString NDSAttributeName(std::uint8_t index)
-{
-    return index < kAttributeCount ? QString::fromLatin1(kAttributeNames[index]) : QString();
-}
-
 bool NDSFindAttributeValue(NWDSContextHandle context, NWDSBufHandle result,
                            const QString &attributeName, void *destination)
 {
@@ -591,46 +424,48 @@ bool NDSReadAttributeValue(NWDSContextHandle context, const QString &objectName,
 {
     const auto alloc = bound<Entry::NWDSAllocBuf>();
     const auto init = bound<Entry::NWDSInitBuf>();
-    const auto release = bound<Entry::NWDSFreeBuf>();
     const auto putName = bound<Entry::NWDSPutAttrName>();
     const auto read = bound<Entry::NWDSRead>();
-    if (!alloc || !init || !release || !putName || !read || !bound<Entry::NWDSGetAttrCount>() ||
-        !bound<Entry::NWDSGetAttrName>() || !bound<Entry::NWDSGetAttrVal>())
+    if (!alloc || !init || !bound<Entry::NWDSFreeBuf>() || !putName || !read ||
+        !bound<Entry::NWDSGetAttrCount>() || !bound<Entry::NWDSGetAttrName>() ||
+        !bound<Entry::NWDSGetAttrVal>())
         return false;
 
-    std::int32_t iteration = nwclient::kIterationDone;
-    NWDSBufHandle request = nullptr;
-    if (alloc(nwclient::kBufferSize, &request) != 0)
+    NWDSBufHandle handle = nullptr;
+    if (alloc(nwclient::kBufferSize, &handle) != 0)
         return false;
-    NWDSBufHandle result = nullptr;
-    if (alloc(nwclient::kBufferSize, &result) != 0) {
-        release(request);
+    const ClientBuffer request(handle);
+    handle = nullptr;
+    if (alloc(nwclient::kBufferSize, &handle) != 0)
         return false;
-    }
+    // Declared after the request buffer, so freed before it.
+    const ClientBuffer result(handle);
+
     char object[kObjectNameSize];
     PutText(object, sizeof object, objectName);
     const QString attributeName = NDSAttributeName(attributeIndex);
+    if (init(context, nwclient::kOperationRead, request.get()) != 0)
+        return false;
+    char name[kAttrNameSize];
+    PutText(name, sizeof name, attributeName);
+    NWRCODE status = putName(context, request.get(), name);
+    recordDirectory(status);
+    if (status != 0)
+        return false;
+    std::int32_t iteration = nwclient::kIterationDone;
     bool found = false;
-    if (init(context, nwclient::kOperationRead, request) == 0) {
-        char name[kAttrNameSize];
-        PutText(name, sizeof name, attributeName);
-        NWRCODE status = putName(context, request, name);
+    // A client that never says "done" must not keep us here for ever.
+    for (int round = 0; round < 4096; ++round) {
+        status = read(context, object, nwclient::kInfoAttrNamesValues, 0, request.get(), &iteration,
+                      result.get());
         recordDirectory(status);
-        // A client that never says "done" must not keep us here for ever.
-        for (int round = 0; status == 0 && round < 4096; ++round) {
-            status = read(context, object, nwclient::kInfoAttrNamesValues, 0, request, &iteration,
-                          result);
-            recordDirectory(status);
-            if (status != 0)
-                break;
-            if (NDSFindAttributeValue(context, result, attributeName, destination))
-                found = true;
-            if (iteration == nwclient::kIterationDone)
-                break;
-        }
+        if (status != 0)
+            break;
+        if (NDSFindAttributeValue(context, result.get(), attributeName, destination))
+            found = true;
+        if (iteration == nwclient::kIterationDone)
+            break;
     }
-    release(result);
-    release(request);
     return found;
 }
 
@@ -642,23 +477,15 @@ namespace {
 bool readAttribute(const QString &contextName, const QString &objectName, std::uint8_t index,
                    std::array<char, nwclient::kTextValueSize + 1> &value)
 {
-    NWDSContextHandle working = 0;
-    if (!contextName.isEmpty()) {
-        working = NDSNewContext();
-        if (!NDSUseNameContext(working, contextName)) {
-            NDSReleaseContext(working);
-            return false;
-        }
-    } else {
-        const auto duplicate = bound<Entry::NWDSDuplicateContext>();
-        if (duplicate == nullptr)
-            return false;
-        working = duplicate(state().mainContext);
-    }
+    const bool named = !contextName.isEmpty();
+    const auto duplicate = bound<Entry::NWDSDuplicateContext>();
+    if (!named && duplicate == nullptr)
+        return false;
+    const ClientContext working(named ? NDSNewContext() : duplicate(state().mainContext));
+    if (named && !NDSUseNameContext(working.get(), contextName))
+        return false;
     value.fill(0);
-    const bool ok = NDSReadAttributeValue(working, objectName, index, value.data());
-    NDSReleaseContext(working);
-    return ok;
+    return NDSReadAttributeValue(working.get(), objectName, index, value.data());
 }
 
 } // namespace

@@ -29,6 +29,38 @@ Layers &layers()
     return l;
 }
 
+// A layer object of the set. They keep no data, so an idle one answers alike when another
+// component has released the set.
+template <class T> const T &layer(const std::unique_ptr<T> &object)
+{
+    static const T idle;
+    return object ? *object : idle;
+}
+
+const TNWServer &server()
+{
+    return layer(layers().server);
+}
+
+// Makes `next` the object the component owns in `slot`. The previous one may still be in the
+// hands of whoever replaces it (the form reader fills objects it read through a property), so
+// it goes only when control is back in the event loop; until then it stays a child, and goes
+// with the component where no loop runs.
+template <class T> void adopt(QObject *owner, T *&slot, T *next)
+{
+    // Adopted again before its deletion came round: it stays.
+    QCoreApplication::removePostedEvents(next, QEvent::DeferredDelete);
+    next->setParent(owner);
+    slot->deleteLater();
+    slot = next;
+}
+
+// The component's server connection, found only when a query is about to use it.
+ServerConnection connectionOf(TNWBase *base)
+{
+    return [base] { return base->ServerHandle(); };
+}
+
 constexpr std::uint16_t kTypeWords[] = {0,    256,  512,  768,  1024, 1280, 1536, 1792, 2048,
                                         2304, 2560, 2816, 8448, 9728, 9984, 0,    0};
 
@@ -123,12 +155,9 @@ TNWBase::TNWBase(QObject *owner) : QObject(owner)
     m_contextFlags = new TNWDSContextFlags(this);
 
     m_broadcastMode = nwBroadcastOn;
-    if (const auto info = lazy<Entry::NWCCGetConnInfo>(Library::Calls)) {
-        std::uint16_t mode = 0;
-        if (info(PrimaryConnection(), nwclient::kConnInfoBroadcast, sizeof mode, &mode) == 0 &&
-            mode <= nwBroadcastStored)
-            m_broadcastMode = TNWBroadcastMode(mode);
-    }
+    const std::optional<std::uint16_t> mode = server().broadcastMode(PrimaryConnection);
+    if (mode && *mode <= nwBroadcastStored)
+        m_broadcastMode = TNWBroadcastMode(*mode);
     m_silent = true;
     m_serverHandle = 0;
     m_loginName.clear();
@@ -207,9 +236,7 @@ void TNWBase::setNDSContextFlags(TNWDSContextFlags *flags)
 {
     if (flags == nullptr || flags == m_contextFlags)
         return;
-    delete m_contextFlags;
-    m_contextFlags = flags;
-    flags->setParent(this);
+    adopt(this, m_contextFlags, flags);
 }
 
 bool TNWBase::NDSAvailable()
@@ -228,60 +255,16 @@ void TNWBase::setNDSPreferredTree(const QString &tree)
         NDSSetPreferredTree(tree);
 }
 
-namespace {
-
-QString serverNameOf(quint32 connection)
-{
-    ClientState &s = state();
-    s.callsResult = 0xFFFFFFFF;
-    if (connection == 0)
-        connection = PrimaryConnection();
-    char name[nwclient::kServerNameSize] = {};
-    if (const auto info = lazy<Entry::NWCCGetConnInfo>(Library::Connection))
-        s.callsResult = info(connection, nwclient::kConnInfoServerName, sizeof name, name);
-    else if (const auto fsName = lazy<Entry::NWGetFileServerName>(Library::Calls))
-        s.callsResult = fsName(connection, name);
-    if (s.callsResult == 0)
-        return TakeText(name, sizeof name);
-    s.callsError = s.callsResult;
-    return QStringLiteral("LOCAL");
-}
-
-} // namespace
-
 QString TNWBase::DefaultServer() const
 {
-    return serverNameOf(PrimaryConnection());
+    return server().serverName(PrimaryConnection());
 }
 
 void TNWBase::setDefaultServer(const QString &name)
 {
-    if (name == m_defaultServer)
+    if (name == m_defaultServer || !server().makePreferred(name))
         return;
-    char buffer[nwclient::kServerNameSize];
-    PutText(buffer, sizeof buffer, name);
-    if (const auto setPref = lazy<Entry::NWCCSetPrefServerName>(Library::Connection)) {
-        const NWRCODE status = setPref(buffer);
-        recordCalls(status);
-        if (status != 0)
-            return;
-    } else {
-        const auto getHandle = lazy<Entry::NWGetConnectionHandle>(Library::Calls);
-        const auto setPrimary = lazy<Entry::NWSetPrimaryConnectionID>(Library::Calls);
-        if (getHandle == nullptr || setPrimary == nullptr)
-            return;
-        NWCONN_HANDLE handle = 0;
-        std::uint16_t reserved = 0;
-        NWRCODE status = getHandle(buffer, 0, &handle, &reserved);
-        recordCalls(status);
-        if (status != 0)
-            return;
-        status = setPrimary(handle);
-        recordCalls(status);
-        if (status != 0)
-            return;
-    }
-    const NWCONN_HANDLE handle = layers().server->openConnectionByName(name);
+    const NWCONN_HANDLE handle = server().openConnectionByName(name);
     if (handle != 0)
         state().directoryInUse = NDSIsDirectoryServer(handle);
     state().primaryConnection = handle;
@@ -292,10 +275,10 @@ TNWLastError *TNWBase::LastError()
 {
     const ClientState &s = state();
     m_lastError->setNWLib(ErrorText(s.callsError));
-    m_lastError->setNWServer(ErrorText(s.serverError));
-    m_lastError->setNWProp(ErrorText(s.propError));
+    m_lastError->setNWServer(layer(layers().server).lastErrorText());
+    m_lastError->setNWProp(layer(layers().prop).lastErrorText());
     m_lastError->setNWNDS(ErrorText(s.ndsError));
-    m_lastError->setNWPrint(ErrorText(s.printError));
+    m_lastError->setNWPrint(layer(layers().print).lastErrorText());
     return m_lastError;
 }
 
@@ -303,9 +286,7 @@ void TNWBase::setLastError(TNWLastError *lastError)
 {
     if (lastError == nullptr || lastError == m_lastError)
         return;
-    delete m_lastError;
-    m_lastError = lastError;
-    lastError->setParent(this);
+    adopt(this, m_lastError, lastError);
 }
 
 QString TNWBase::Version() const
@@ -315,18 +296,7 @@ QString TNWBase::Version() const
 
 QString TNWBase::binderyLoginName()
 {
-    const auto info = lazy<Entry::NWGetConnectionInformation>(Library::Calls);
-    if (info == nullptr)
-        return {};
-    const quint32 handle = ServerHandle();
-    const quint16 number = ConnectionID();
-    char name[nwclient::kServerNameSize] = {};
-    std::uint16_t type = 1;
-    std::uint32_t id = 0;
-    std::uint8_t loginTime[nwclient::kLoginTimeSize] = {};
-    const NWRCODE status = info(handle, number, name, &type, &id, loginTime);
-    recordCalls(status);
-    return status == 0 ? TakeText(name, sizeof name) : QString();
+    return server().loginName(connectionOf(this));
 }
 
 QString TNWBase::LoginID()
@@ -351,7 +321,7 @@ void TNWBase::setLoginID(const QString &name)
 QString TNWBase::ServerName()
 {
     if (m_serverName.isEmpty())
-        m_serverName = serverNameOf(ServerHandle());
+        m_serverName = server().serverName(ServerHandle());
     return m_serverName;
 }
 
@@ -360,9 +330,9 @@ void TNWBase::setServerName(const QString &name)
     const QString value = UpperAscii(name);
     if (value.isEmpty()) {
         m_serverHandle = PrimaryConnection();
-        m_serverName = serverNameOf(m_serverHandle);
+        m_serverName = server().serverName(m_serverHandle);
     } else {
-        const NWCONN_HANDLE handle = layers().server->openConnectionByName(value);
+        const NWCONN_HANDLE handle = server().openConnectionByName(value);
         if (handle == 0) {
             componentError(QStringLiteral("Invalid Server Handle"));
         } else {
@@ -379,31 +349,22 @@ double TNWBase::ServerDate()
     const double now = dates::Now(platform::systemClock());
     double datePart = double(qint64(now));
     double timePart = now - datePart;
-    const auto dateTime = lazy<Entry::NWGetFileServerDateAndTime>(Library::Calls);
-    if (dateTime != nullptr) {
-        const quint32 handle = ServerHandle();
-        std::uint8_t d[nwclient::kDateTimeSize] = {};
-        NWRCODE status = dateTime(handle, d);
-        recordCalls(status);
-        if (status == 0) {
-            try {
-                datePart = dates::EncodeDate(d[0] + 1900, d[1], d[2]);
-            } catch (const framework::Exception &) {
-                // A date the client got wrong: keep the workstation's.
-            }
+    const ServerClock clock = server().clock(connectionOf(this));
+    if (const auto &d = clock.date) {
+        try {
+            datePart = dates::EncodeDate((*d)[0] + 1900, (*d)[1], (*d)[2]);
+        } catch (const framework::Exception &) {
+            // A date the client got wrong: keep the workstation's.
         }
-        std::uint8_t t[nwclient::kDateTimeSize] = {};
-        status = dateTime(handle, t);
-        recordCalls(status);
-        if (status == 0 && t[3] < 24 && t[4] < 60 && t[5] < 60)
-            timePart = (t[3] * 3600 + t[4] * 60 + t[5]) / 86400.0;
     }
+    if (const auto &t = clock.time; t && (*t)[3] < 24 && (*t)[4] < 60 && (*t)[5] < 60)
+        timePart = ((*t)[3] * 3600 + (*t)[4] * 60 + (*t)[5]) / 86400.0;
     return datePart + timePart;
 }
 
 void TNWBase::setServerDate(double value)
 {
-    layers().server->setDateAndTime(ServerHandle(), value);
+    server().setDateAndTime(ServerHandle(), value);
 }
 
 void TNWBase::setShellErrorMode(TNWShellErrorMode mode)
@@ -418,8 +379,7 @@ void TNWBase::setShellErrorMode(TNWShellErrorMode mode)
 void TNWBase::setBroadcastMode(TNWBroadcastMode mode)
 {
     m_broadcastMode = mode;
-    if (const auto set = lazy<Entry::NWSetBroadcastMode>(Library::Calls))
-        recordCalls(set(ServerHandle(), std::uint16_t(mode)));
+    server().setBroadcastMode(connectionOf(this), std::uint16_t(mode));
 }
 
 quint32 TNWBase::ServerHandle()
@@ -436,33 +396,20 @@ QString TNWBase::LoginFullName()
         if (NDSReadTextAttribute(QString(), m_loginName, 30, fullName) && !fullName.isEmpty())
             return fullName;
     }
-    QString result = UpperAscii(TrimBlanks(m_loginName));
-    if (const auto read = lazy<Entry::NWReadPropertyValue>(Library::Calls)) {
-        char name[nwclient::kServerNameSize];
-        PutText(name, sizeof name, result);
-        char value[nwclient::kPropertyValueSize] = {};
-        std::uint8_t more = 0, flags = 0;
-        const std::uint16_t type = NWObjectType();
-        if (read(ServerHandle(), name, type, "IDENTIFICATION", 1,
-                 reinterpret_cast<std::uint8_t *>(value), &more, &flags) == 0)
-            result = TakeText(value, sizeof value);
-    }
-    return result;
+    const QString name = UpperAscii(TrimBlanks(m_loginName));
+    QString identification;
+    if (server().identification(
+            connectionOf(this), name, [this] { return NWObjectType(); }, identification))
+        return identification;
+    return name;
 }
 
 bool TNWBase::hasIdentifier(quint32 connection, const QString &name, std::uint16_t type)
 {
     if (state().directoryInUse)
         return NDSMapNameToID(connection, name) != 0;
-    const auto getID = lazy<Entry::NWGetObjectID>(Library::Calls);
-    if (getID == nullptr)
-        return false;
-    char buffer[nwclient::kServerNameSize];
-    PutText(buffer, sizeof buffer, UpperAscii(name));
     std::uint32_t id = 0;
-    const NWRCODE status = getID(connection, buffer, type, &id);
-    recordCalls(status);
-    return status == 0 && id != 0;
+    return server().objectID(connection, name, type, id) && id != 0;
 }
 
 quint16 TNWBase::NWObjectType()
@@ -500,36 +447,15 @@ QString TNWBase::ObjectID()
         if (!text.isEmpty() && text != QLatin1String("0"))
             return text;
     }
-    QString result = QStringLiteral("0");
-    if (const auto getID = lazy<Entry::NWGetObjectID>(Library::Calls)) {
-        char buffer[nwclient::kServerNameSize];
-        PutText(buffer, sizeof buffer, UpperAscii(login));
-        std::uint32_t id = 0;
-        const NWRCODE status = getID(ServerHandle(), buffer, type, &id);
-        recordCalls(status);
-        if (status == 0)
-            result = IdentifierText(id);
-    }
-    return result;
+    std::uint32_t id = 0;
+    if (server().objectID(connectionOf(this), login, type, id))
+        return IdentifierText(id);
+    return QStringLiteral("0");
 }
 
 quint16 TNWBase::ConnectionID()
 {
-    ClientState &s = state();
-    s.callsResult = 0xFFFFFFFF;
-    const quint32 handle = ServerHandle();
-    std::uint32_t number = 0;
-    if (const auto info = lazy<Entry::NWCCGetConnInfo>(Library::Connection)) {
-        s.callsResult = info(handle, nwclient::kConnInfoConnNumber, sizeof number, &number);
-    } else if (const auto get = afresh<Entry::NWGetConnectionNumber>(Library::Calls)) {
-        std::uint16_t n = 0;
-        s.callsResult = get(handle, &n);
-        number = n;
-    }
-    if (s.callsResult == 0)
-        return quint16(number & 0xFFFF);
-    s.callsError = s.callsResult;
-    return 0;
+    return server().connectionNumber(connectionOf(this));
 }
 
 quint16 TNWBase::MaxServerConns() const
@@ -543,14 +469,12 @@ quint16 TNWBase::MaxServerConns() const
 
 bool TNWBase::ConsoleOperator()
 {
-    const auto check = lazy<Entry::NWCheckConsolePrivileges>(Library::Calls);
-    return check != nullptr && check(ServerHandle()) == 0;
+    return server().consoleOperator(connectionOf(this));
 }
 
 bool TNWBase::Manager()
 {
-    const auto check = lazy<Entry::NWIsManager>(Library::Calls);
-    return check != nullptr && check(ServerHandle()) == 0;
+    return server().manager(connectionOf(this));
 }
 
 QChar TNWBase::FirstNetworkDrive() const

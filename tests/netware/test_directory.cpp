@@ -1,5 +1,6 @@
 // The binding against the complete stand-in client: contexts, names, attribute reads and
 // the base component's properties.
+#include "framework/formreader.h"
 #include "netware/Nwtools.h"
 #include "netware/nwNDS.h"
 #include "netware/nwbase.h"
@@ -8,7 +9,9 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QPointer>
 #include <QWidget>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -287,7 +290,11 @@ TEST_P(ReadFailures, FailAndLeaveTheDestinationAndNoBuffer)
     double lastLogin = 7.0;
     EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 47, lastLogin));
     EXPECT_EQ(lastLogin, 7.0);
-    EXPECT_EQ(base->LastError()->NWNDS(), QLatin1String(f.directoryError));
+    TNWLastError *errors = base->LastError();
+    EXPECT_EQ(errors->NWNDS(), QLatin1String(f.directoryError));
+    // No failure reaches the property and print layers.
+    EXPECT_EQ(errors->NWProp(), QStringLiteral("0000"));
+    EXPECT_EQ(errors->NWPrint(), QStringLiteral("0000"));
     EXPECT_EQ(sim::liveBuffers(), 0);
 }
 
@@ -301,6 +308,83 @@ INSTANTIATE_TEST_SUITE_P(Directory, ReadFailures,
                                            ReadFailure{"allocBuf", "NWDSAllocBuf", "0000"},
                                            ReadFailure{"initBuf", "NWDSInitBuf", "0000"}),
                          [](const auto &info) { return std::string(info.param.name); });
+
+struct BufferPath
+{
+    const char *name;
+    const char *tree; // added to kTree
+    int allocated;    // buffers the client hands out
+    bool reads;
+};
+
+class BufferPaths : public Directory, public ::testing::WithParamInterface<BufferPath>
+{
+};
+
+// Whichever step ends the read, each buffer the client handed out goes back exactly once,
+// the result buffer before the request buffer.
+TEST_P(BufferPaths, GiveBackEveryBufferOnceTheResultBufferFirst)
+{
+    const BufferPath &p = GetParam();
+    create(kTree + p.tree);
+    directory->clearLog();
+    double lastLogin = 0;
+    EXPECT_EQ(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin), p.reads);
+    QStringList expectedFrees;
+    QStringList frees;
+    for (const QString &line : directory->log()) {
+        if (line.startsWith(QStringLiteral("NWDSAllocBuf 0 ")))
+            expectedFrees.prepend(QStringLiteral("NWDSFreeBuf 0 ") + line.section(' ', -1));
+        else if (line.startsWith(QStringLiteral("NWDSFreeBuf")))
+            frees << line;
+    }
+    EXPECT_EQ(expectedFrees.size(), p.allocated);
+    EXPECT_EQ(frees, expectedFrees);
+    EXPECT_EQ(sim::liveBuffers(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Directory, BufferPaths,
+    ::testing::Values(
+        BufferPath{"complete", "", 2, true},
+        BufferPath{"readFailsHalfWay", "read-rounds 3\nfail NWDSRead 0x89FE after 1\n", 2, false},
+        BufferPath{"valueFails", "fail NWDSGetAttrVal 0x89FE\n", 2, false},
+        BufferPath{"putNameFails", "fail NWDSPutAttrName 0x89FE\n", 2, false},
+        BufferPath{"initFails", "fail NWDSInitBuf 0x89FE\n", 2, false},
+        BufferPath{"secondAllocationFails", "fail NWDSAllocBuf 0x89FE after 1\n", 1, false},
+        BufferPath{"firstAllocationFails", "fail NWDSAllocBuf 0x89FE\n", 0, false}),
+    [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(Directory, AReadThatFailsHalfWayEndsWithBothBuffersAndItsContextGivenBack)
+{
+    create(kTree + "read-rounds 3\nfail NWDSRead 0x89FE after 1\n");
+    const int contexts = sim::liveContexts();
+    directory->clearLog();
+    double lastLogin = 5.0;
+    EXPECT_FALSE(NDSReadTimeAttribute(QString(), kUser, 47, lastLogin));
+    EXPECT_EQ(lastLogin, 5.0);
+    EXPECT_EQ(directory->calls(),
+              QStringList({"NWDSDuplicateContext", "NWDSAllocBuf", "NWDSAllocBuf", "NWDSInitBuf",
+                           "NWDSPutAttrName", "NWDSRead", "NWDSGetAttrCount", "NWDSRead",
+                           "NWDSFreeBuf", "NWDSFreeBuf", "NWDSFreeContext"}));
+    const QStringList log = directory->log();
+    const QString working = log.first().section(QStringLiteral("new="), 1);
+    EXPECT_EQ(log.last(), QStringLiteral("NWDSFreeContext 0 ctx=") + working);
+    EXPECT_EQ(base->LastError()->NWNDS(), QStringLiteral("89FE"));
+    EXPECT_EQ(sim::liveContexts(), contexts);
+}
+
+TEST_F(Directory, AWorkingContextWhoseNameTheClientRefusesIsGivenBackAtOnce)
+{
+    create();
+    const int contexts = sim::liveContexts();
+    directory->clearLog();
+    double lastLogin = 5.0;
+    EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("Nowhere"), kUser, 47, lastLogin));
+    EXPECT_EQ(directory->calls(),
+              QStringList({"NWDSDuplicateContext", "NWDSSetContext", "NWDSFreeContext"}));
+    EXPECT_EQ(sim::liveContexts(), contexts);
+}
 
 TEST_F(Directory, LoginIDIsUpperCasedOrRefilledAndNotifiesTheOwnersControlsInOrder)
 {
@@ -333,6 +417,68 @@ TEST_F(Directory, LoginIDIsUpperCasedOrRefilledAndNotifiesTheOwnersControlsInOrd
     base->setNDSContextName(QStringLiteral("[Root]"));
     EXPECT_EQ(journal, QStringList({"first:b841", "second:b841"}));
     base->setParent(nullptr);
+}
+
+// Replacing an owned object: the new one becomes the component's child; the old one stays
+// usable until control is back in the event loop, unless it is adopted again before that.
+template <class T>
+void expectAdoption(TNWBase &base, const std::function<T *()> &get,
+                    const std::function<void(T *)> &set)
+{
+    QPointer<T> first = get();
+    QPointer<T> second = new T;
+    set(second);
+    EXPECT_EQ(get(), second.data());
+    EXPECT_EQ(second->parent(), &base);
+    EXPECT_FALSE(first.isNull());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(first.isNull());
+
+    QPointer<T> third = new T;
+    set(third);
+    set(second);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(third.isNull());
+    ASSERT_FALSE(second.isNull());
+    EXPECT_EQ(get(), second.data());
+}
+
+TEST_F(Directory, AReplacedFlagSetOrErrorObjectGoesOnceControlIsBackInTheEventLoop)
+{
+    create();
+    expectAdoption<TNWDSContextFlags>(
+        *base, [this] { return base->NDSContextFlags(); },
+        [this](TNWDSContextFlags *f) { base->setNDSContextFlags(f); });
+    expectAdoption<TNWLastError>(
+        *base, [this] { return base->LastError(); },
+        [this](TNWLastError *e) { base->setLastError(e); });
+    // The adopted object is the one LastError fills.
+    state().serverError = 0x8801;
+    EXPECT_EQ(base->LastError()->NWServer(), QStringLiteral("8801"));
+}
+
+TEST_F(Directory, ADescriptionSetsFlagsOnTheObjectTheComponentKeeps)
+{
+    directory = std::make_unique<SimDirectory>(kTree);
+    framework::FormReader reader;
+    reader.registerClass<TNWBase>(QStringLiteral("TNWBase"));
+    const framework::FormDescription form =
+        framework::parseFormDescription("object Form1: TForm1\n"
+                                        "  object NWBase1: TNWBase\n"
+                                        "    NDSContextName = '[Root]'\n"
+                                        "    NDSContextFlags.TypelessNames = True\n"
+                                        "  end\n"
+                                        "end\n",
+                                        QStringLiteral("TFORM1"));
+    QObject owner;
+    const framework::FormComponents components = reader.createNonVisual(form, &owner);
+    auto *component = components.get<TNWBase>(QStringLiteral("NWBase1"));
+    ASSERT_NE(component, nullptr);
+    EXPECT_EQ(component->NDSContextFlags()->parent(), component);
+    EXPECT_TRUE(component->NDSContextFlags()->TypelessNames());
+    EXPECT_EQ(flagsOf(state().mainContext), 0x04u);
+    EXPECT_EQ(flagsOf(state().lookupContext), 0x04u);
+    EXPECT_EQ(NDSWhoAmIName(), QStringLiteral("jdoe.Sales.Acme"));
 }
 
 TEST_F(Directory, ServerNameOpensAConnectionOrRaisesOnlyWhenNotSilent)

@@ -6,6 +6,7 @@
 #include "simclient.h"
 
 #include <QFile>
+#include <QPointer>
 #include <gtest/gtest.h>
 
 TEST(NoClient, BaseComponentAnswersItsFailureValuesAndMakesNoCall)
@@ -56,4 +57,19 @@ TEST(NoClient, DirectoryOperationsFailQuietlyAndLeaveTheDestination)
     // None of this wrote the directory cell.
     EXPECT_EQ(base.LastError()->NWNDS(), QStringLiteral("FFFF"));
     EXPECT_EQ(nw::state().mainContext, 0);
+}
+
+TEST(NoClient, WithoutAnEventLoopAReplacedObjectGoesWithTheComponent)
+{
+    QPointer<TNWLastError> previous;
+    QPointer<TNWLastError> replacement = new TNWLastError;
+    {
+        TNWBase base(nullptr);
+        previous = base.LastError();
+        base.setLastError(replacement);
+        EXPECT_EQ(base.LastError(), replacement.data());
+        EXPECT_FALSE(previous.isNull());
+    }
+    EXPECT_TRUE(previous.isNull());
+    EXPECT_TRUE(replacement.isNull());
 }

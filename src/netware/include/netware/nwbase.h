@@ -178,7 +178,7 @@ public:
     QString NDSContextName() const { return m_contextName; }
     void setNDSContextName(const QString &name);
     TNWDSContextFlags *NDSContextFlags() const { return m_contextFlags; }
-    // Adopts the object; the previous one is deleted.
+    // Adopts the object; the previous one is deleted once control is back in the event loop.
     void setNDSContextFlags(TNWDSContextFlags *flags);
     bool NDSAvailable();
     QString NDSPreferredTree();
@@ -186,7 +186,7 @@ public:
     QString DefaultServer() const;
     void setDefaultServer(const QString &name);
     TNWLastError *LastError();
-    // Adopts the object; the previous one is deleted.
+    // Adopts the object; the previous one is deleted once control is back in the event loop.
     void setLastError(TNWLastError *lastError);
     bool SilentExceptions() const { return m_silent; }
     void setSilentExceptions(bool silent) { m_silent = silent; }

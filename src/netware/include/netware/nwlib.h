@@ -43,8 +43,6 @@ struct ClientState
     std::uint32_t callsError = 0;
     std::uint32_t serverError = 0;
     std::uint32_t ndsError = 0;
-    std::uint32_t propError = 0;  // never written
-    std::uint32_t printError = 0; // never written
     std::uint32_t callsResult = 0;
     std::uint32_t serverResult = 0;
     std::uint32_t ndsResult = 0;
