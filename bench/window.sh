@@ -7,7 +7,9 @@
 #
 # Settings (environment): BUILD_DIR (default build), RUNS (5), CHROMIUM (chromium),
 # LDPN_FLAGS / CHROMIUM_FLAGS (extra switches for one side only), LDPN_ENV (extra
-# "VAR=value ..." for ldpn only), WARMUP (1 untimed run of each first), TIMEOUT (30 s).
+# "VAR=value ..." for ldpn only), WARMUP (1 untimed run of each first), TIMEOUT (30 s),
+# DETAIL=1 (each process's PSS in MiB on the lines of the runs), SCREENSHOTS (a folder for a
+# screenshot of each run, taken after the memory).
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${BUILD_DIR:-$here/build}"
@@ -50,6 +52,10 @@ sandbox_env = dict(kv.split("=", 1) for kv in sys.argv[5:])
 runs = int(os.environ.get("RUNS", "5"))
 warmup = int(os.environ.get("WARMUP", "1"))
 timeout = float(os.environ.get("TIMEOUT", "30"))
+detail = os.environ.get("DETAIL", "") not in ("", "0")
+shots = os.path.abspath(os.environ["SCREENSHOTS"]) if os.environ.get("SCREENSHOTS") else ""
+if shots:
+    os.makedirs(shots, exist_ok=True)
 ldpn_flags = os.environ.get("LDPN_FLAGS", "")
 chromium_flags = os.environ.get("CHROMIUM_FLAGS", "")
 ldpn_env = dict(kv.split("=", 1) for kv in shlex.split(os.environ.get("LDPN_ENV", "")))
@@ -216,12 +222,12 @@ class Screen:
 
 
 def tree_pss():
-    """Summed PSS in MiB of the program's processes, and what each of them is."""
-    total_kib, kinds, parents = 0, {}, {}
+    """Summed PSS in MiB of the program's processes, and (kind, MiB) of each of them."""
+    pss, kinds, parents = {}, {}, {}
     for pid in sorted(program_tree()):
         try:
             with open(f"/proc/{pid}/smaps_rollup") as f:
-                total_kib += sum(int(l.split()[1]) for l in f if l.startswith("Pss:"))
+                kib = sum(int(l.split()[1]) for l in f if l.startswith("Pss:"))
             with open(f"/proc/{pid}/cmdline", "rb") as f:
                 # Chromium's helpers rewrite their command line into one string.
                 words = f.read().replace(b"\0", b" ").decode(errors="replace").split()
@@ -229,13 +235,48 @@ def tree_pss():
                 stat = f.read()
         except OSError:
             continue  # ended meanwhile: it holds no memory any more
+        pss[pid] = kib / 1024
         parents[pid] = int(stat[stat.rindex(")") + 2:].split()[1])
         kinds[pid] = next((w[7:] for w in words if w.startswith("--type=")),
                           os.path.basename(words[0]) if words else "?")
     # The web engine's renderers keep the command line of the zygote that forked them.
-    named = [("forked by zygote" if k == "zygote" and kinds.get(parents[p]) == "zygote" else k)
-             for p, k in kinds.items()]
-    return total_kib / 1024, named
+    named = [("forked by zygote" if k == "zygote" and kinds.get(parents[p]) == "zygote" else k,
+              pss[p]) for p, k in kinds.items()]
+    return sum(pss.values()), named
+
+
+def file_sizes(pid):
+    """Mapped bytes per file of one process."""
+    sizes = {}
+    with open(f"/proc/{pid}/maps") as f:
+        for line in f:
+            parts = line.split(maxsplit=5)
+            if len(parts) == 6 and parts[5].startswith("/"):
+                lo, hi = (int(a, 16) for a in parts[0].split("-"))
+                path = parts[5].rstrip("\n")
+                sizes[path] = sizes.get(path, 0) + hi - lo
+    return sizes
+
+
+def outside_sharers(tree):
+    """Processes outside the tree that map one of its large files (the web engine's library,
+    Chromium's binary): each takes a share of those pages, so the tree's PSS reads low."""
+    big = set()
+    for pid in tree:
+        try:
+            big |= {p for p, size in file_sizes(pid).items() if size >= 32 << 20}
+        except OSError:
+            pass
+    ours = set(tree) | {os.getpid(), xvfb.pid if xvfb else None}
+    sharers = []
+    for name in os.listdir("/proc"):
+        if name.isdigit() and int(name) not in ours:
+            try:
+                if big & file_sizes(int(name)).keys():
+                    sharers.append(int(name))
+            except OSError:
+                pass
+    return sharers
 
 
 def fresh_dirs(run_dir):
@@ -292,16 +333,22 @@ def measure(name, make, screen, n):
         seconds = time.monotonic() - t0
         time.sleep(1.0)  # the memory is taken one second after the page is on screen
         mib, kinds = tree_pss()
+        sharers = outside_sharers(program_tree())
+        if shots:
+            subprocess.run([f"{build}/bin/daypane-screenshot", f"{shots}/{name}-{n}.png"],
+                           env=dict(env, QT_QPA_PLATFORM="xcb"), check=False)
     finally:
         end_program()
         log.close()
     shutil.rmtree(run_dir, ignore_errors=True)
-    return seconds * 1000, mib, kinds
+    return seconds * 1000, mib, kinds, sharers
 
 
 def describe(kinds):
+    if detail:
+        return ", ".join(f"{k} {mib:.1f}" for k, mib in kinds)
     counts = {}
-    for k in kinds:
+    for k, _ in kinds:
         counts[k] = counts.get(k, 0) + 1
     return ", ".join(f"{k} {c}" if c > 1 else k for k, c in counts.items())
 
@@ -312,6 +359,7 @@ try:
     screen = Screen(display)
     programs = [("ldpn", ldpn_command), ("chromium", lambda d: chromium_command(d, screen))]
     results = {name: [] for name, _ in programs}
+    disturbed = 0
     for n in range(warmup):
         for name, make in programs:
             measure(name, make, screen, f"warmup{n}")
@@ -319,10 +367,12 @@ try:
         # Alternate which program goes first, so neither always follows the other.
         order = programs if n % 2 == 0 else programs[::-1]
         for name, make in order:
-            ms, mib, kinds = measure(name, make, screen, n)
+            ms, mib, kinds, sharers = measure(name, make, screen, n)
             results[name].append((ms, mib, kinds))
+            shared = f" [PSS low: {len(sharers)} other processes share its files]" if sharers else ""
             print(f"  run {n + 1}/{runs} {name:8s} {ms:7.1f} ms {mib:7.1f} MiB "
-                  f"{len(kinds)} processes: {describe(kinds)}", flush=True)
+                  f"{len(kinds)} processes: {describe(kinds)}{shared}", flush=True)
+            disturbed += bool(sharers)
 
     def medians(name):
         rows = results[name]
@@ -335,6 +385,9 @@ try:
     print(f"chromium --app=URL: {cms:7.1f} ms  {cmib:7.1f} MiB  {cproc:g} processes")
     print(f"ldpn URL /F       : {lms:7.1f} ms  {lmib:7.1f} MiB  {lproc:g} processes"
           f"   ratio time {rt:.2f} (<= 0.7)  memory {rm:.2f} (<= 0.5)")
+    if disturbed:
+        print(f"warning: in {disturbed} runs other programs mapped the same large files, which "
+              "lowers the PSS measured; run on a quiet machine for the memory figures")
     status = 1 if rt > 0.7 or rm > 0.5 else 0
 finally:
     cleanup()
