@@ -393,6 +393,9 @@ try:
         never = [n for n, rows in results.items() if all(r[3] for r in rows)]
         print(f", but no {' or '.join(never)} run was alone: run on a quiet machine" if never
               else "")
+    if os.geteuid() != 0:
+        print("note: not being root, the check for other programs sharing the measured files "
+              "sees only your own processes")
     status = 1 if rt > 0.7 or rm > 0.5 else 0
 finally:
     cleanup()
