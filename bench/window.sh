@@ -201,6 +201,9 @@ class Screen:
         if not self.dpy:
             sys.exit(f"window.sh: cannot open display {display}")
         screen = x.XDefaultScreen(self.dpy)
+        x.XDefaultDepth.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        if x.XDefaultDepth(self.dpy, screen) != 24:
+            sys.exit(f"window.sh: display {display} is not 24 bits deep")
         self.root = x.XRootWindow(self.dpy, screen)
         self.width = x.XDisplayWidth(self.dpy, screen)
         self.height = x.XDisplayHeight(self.dpy, screen)
@@ -251,7 +254,9 @@ def file_sizes(pid):
     with open(f"/proc/{pid}/maps") as f:
         for line in f:
             parts = line.split(maxsplit=5)
-            if len(parts) == 6 and parts[5].startswith("/"):
+            # Files only: shared memory of the same name elsewhere is not the same pages.
+            if len(parts) == 6 and parts[5].startswith("/") and not parts[5].startswith(
+                    ("/memfd:", "/dev/", "/SYSV")) and not parts[5].endswith("(deleted)\n"):
                 lo, hi = (int(a, 16) for a in parts[0].split("-"))
                 path = parts[5].rstrip("\n")
                 sizes[path] = sizes.get(path, 0) + hi - lo
@@ -360,6 +365,10 @@ try:
     programs = [("ldpn", ldpn_command), ("chromium", lambda d: chromium_command(d, screen))]
     results = {name: [] for name, _ in programs}
     disturbed = 0
+    version = subprocess.run([chromium, "--version"], capture_output=True, text=True,
+                             check=False).stdout.strip()
+    load = os.getloadavg()[0]
+    print(f"{os.cpu_count()} cores, display {display}, {version or chromium}", flush=True)
     for n in range(warmup):
         for name, make in programs:
             measure(name, make, screen, f"warmup{n}")
@@ -393,6 +402,7 @@ try:
         never = [n for n, rows in results.items() if all(r[3] for r in rows)]
         print(f", but no {' or '.join(never)} run was alone: run on a quiet machine" if never
               else "")
+    print(f"load average {load:.1f} at the start, {os.getloadavg()[0]:.1f} at the end")
     if os.geteuid() != 0:
         print("note: not being root, the check for other programs sharing the measured files "
               "sees only your own processes")
