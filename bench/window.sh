@@ -46,7 +46,7 @@ if [ "$(id -u)" -eq 0 ]; then
 fi
 
 exec python3 - "$build" "$here" "$chromium" "$common_flags" "${sandbox_env[@]}" <<'PY'
-import ctypes, os, shlex, shutil, signal, statistics, subprocess, sys, tempfile, time
+import array, ctypes, os, shlex, shutil, signal, statistics, subprocess, sys, tempfile, time
 
 build, here, chromium, common_flags = sys.argv[1:5]
 sandbox_env = dict(kv.split("=", 1) for kv in sys.argv[5:])
@@ -267,6 +267,35 @@ def tree_pss():
     return sum(pss.values()), named
 
 
+def distinct_pages(tree):
+    """MiB of the resident pages of the tree, each counted once however many of its processes
+    map it: its PSS as if no other program shared its files. Needs root for the frame numbers
+    in /proc/<pid>/pagemap; None otherwise."""
+    if os.geteuid() != 0:
+        return None
+    frames, pfn = set(), (1 << 55) - 1
+    for pid in tree:
+        try:
+            ranges = []
+            with open(f"/proc/{pid}/smaps") as f:
+                lo = hi = 0
+                for line in f:
+                    key = line.split(None, 1)[0]
+                    if not key.endswith(":"):  # a mapping's first line: its address range
+                        lo, hi = (int(a, 16) for a in key.split("-"))
+                    elif key == "Rss:" and line.split()[1] != "0":
+                        ranges.append((lo, hi))
+            with open(f"/proc/{pid}/pagemap", "rb") as pm:
+                for lo, hi in ranges:
+                    pm.seek(lo // 4096 * 8)
+                    entries = array.array("Q")
+                    entries.frombytes(pm.read((hi - lo) // 4096 * 8))
+                    frames.update(e & pfn for e in entries if e >> 63)  # present pages
+        except OSError:
+            continue  # ended meanwhile
+    return len(frames) * 4096 / (1 << 20)
+
+
 def file_sizes(pid):
     """Mapped bytes per file of one process."""
     sizes = {}
@@ -358,6 +387,7 @@ def measure(name, make, screen, n):
         seconds = time.monotonic() - t0
         time.sleep(1.0)  # the memory is taken one second after the page is on screen
         mib, kinds = tree_pss()
+        distinct = distinct_pages(program_tree())
         sharers = outside_sharers(program_tree())
         if shots:
             subprocess.run([f"{build}/bin/daypane-screenshot", f"{shots}/{name}-{n}.png"],
@@ -366,7 +396,7 @@ def measure(name, make, screen, n):
         end_program()
         log.close()
     shutil.rmtree(run_dir, ignore_errors=True)
-    return seconds * 1000, mib, kinds, sharers
+    return seconds * 1000, mib, kinds, sharers, distinct
 
 
 def describe(kinds):
@@ -397,10 +427,12 @@ try:
         # Alternate which program goes first, so neither always follows the other.
         order = programs if n % 2 == 0 else programs[::-1]
         for name, make in order:
-            ms, mib, kinds, sharers = measure(name, make, screen, n)
-            results[name].append((ms, mib, kinds, sharers))
+            row = measure(name, make, screen, n)
+            results[name].append(row)
+            ms, mib, kinds, sharers, distinct = row
             shared = f" [PSS low: {len(sharers)} other processes share its files]" if sharers else ""
-            print(f"  run {n + 1}/{runs} {name:8s} {ms:7.1f} ms {mib:7.1f} MiB "
+            alone = f" ({distinct:.1f} alone)" if distinct is not None else ""
+            print(f"  run {n + 1}/{runs} {name:8s} {ms:7.1f} ms {mib:7.1f} MiB{alone} "
                   f"{len(kinds)} processes: {describe(kinds)}{shared}", flush=True)
             disturbed += bool(sharers)
 
@@ -423,10 +455,15 @@ try:
         never = [n for n, rows in results.items() if all(r[3] for r in rows)]
         print(f", but no {' or '.join(never)} run was alone: run on a quiet machine" if never
               else "")
+    if os.geteuid() == 0:
+        ca = statistics.median(r[4] for r in results["chromium"])
+        la = statistics.median(r[4] for r in results["ldpn"])
+        print(f"memory alone (every resident page of the tree once, shared or not): "
+              f"chromium {ca:.1f} MiB, ldpn {la:.1f} MiB, ratio {la / ca:.2f}")
     print(f"load average {load:.1f} at the start, {os.getloadavg()[0]:.1f} at the end")
     if os.geteuid() != 0:
         print("note: not being root, the check for other programs sharing the measured files "
-              "sees only your own processes")
+              "sees only your own processes, and the memory alone cannot be read")
     status = 1 if rt > 0.7 or rm > 0.5 else 0
 finally:
     cleanup()
