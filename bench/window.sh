@@ -125,6 +125,8 @@ def program_tree():
 def end_program():
     """Ends the running program and all its helpers, and waits until none is left."""
     global running
+    if running is None:
+        return
     for sig, grace in ((signal.SIGTERM, 5.0), (signal.SIGKILL, 10.0)):
         for pid in program_tree():
             try:
@@ -154,6 +156,11 @@ def cleanup():
         except subprocess.TimeoutExpired:
             xvfb.kill()
             xvfb.wait()
+    try:  # helpers handed to this script that ended last
+        while os.waitpid(-1, os.WNOHANG)[0]:
+            pass
+    except ChildProcessError:
+        pass
     shutil.rmtree(work, ignore_errors=True)
 
 
@@ -170,8 +177,7 @@ def prioritise():
 
 
 def on_signal(signum, _frame):
-    cleanup()
-    sys.exit(128 + signum)
+    sys.exit(128 + signum)  # through the finally clauses, which end what runs
 
 
 signal.signal(signal.SIGINT, on_signal)
