@@ -350,7 +350,8 @@ def fresh_dirs(run_dir):
 
 def ldpn_command(run_dir):
     env = dict(sandbox_env, **ldpn_env)
-    env["LD_LIBRARY_PATH"] = f"{build}/nwsim/full"
+    env["LD_LIBRARY_PATH"] = ":".join(filter(None, [f"{build}/nwsim/full",
+                                                   os.environ.get("LD_LIBRARY_PATH")]))
     env["NWSIM_DIRECTORY"] = f"{here}/resources/demo/directory/acme.tree"
     env["QTWEBENGINE_CHROMIUM_FLAGS"] = " ".join(filter(None, [common_flags, ldpn_flags]))
     return [f"{build}/bin/ldpn", page, "/F"], env
