@@ -87,5 +87,6 @@ int main(int argc, char **argv)
         config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
         QString::fromStdString(ldapModule), printLine);
     env.directory = source.directory;
+    env.keepCookies = config.browser.keepCookies;
     return runDaypane(argc, argv, env);
 }

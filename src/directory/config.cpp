@@ -255,6 +255,15 @@ DirectoryConfig parseDirectoryConfig(const QByteArray &text, const QString &path
     const Sections s = parseIni(text);
     if (auto v = valueOf(s, "logins", "file"); v && !v->isEmpty())
         c.logins.file = QString::fromLocal8Bit(*v);
+    if (auto v = valueOf(s, "browser", "cookies")) {
+        const QByteArray cookies = v->toLower();
+        if (cookies == "keep")
+            c.browser.keepCookies = true;
+        else if (cookies != "discard" && !cookies.isEmpty())
+            c.errors << keyError(path, "browser", "cookies",
+                                 unknownValue(*v, "discard or keep") +
+                                     QStringLiteral(", so nothing is kept"));
+    }
 
     const auto source = valueOf(s, "directory", "source");
     if (!source)

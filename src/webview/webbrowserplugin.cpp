@@ -3,6 +3,29 @@
 #include "webenginebrowser.h"
 
 #include <QApplication>
+#include <QWebEngineProfile>
+
+void WebBrowserFactory::configure(const webview::WebBrowserSettings &settings)
+{
+    m_settings = settings;
+}
+
+QWebEngineProfile *WebBrowserFactory::profile()
+{
+    if (m_profile != nullptr)
+        return m_profile;
+    if (m_settings.keepCookies) {
+        // A profile of its own name keeps its cookies under the user's data folder; the cache
+        // stays in memory, as nothing else of a page is worth keeping.
+        m_profile = new QWebEngineProfile(QStringLiteral("Daypane"), qApp);
+        m_profile->setPersistentCookiesPolicy(QWebEngineProfile::AllowPersistentCookies);
+    } else {
+        // Off the record: nothing of the page is written at each login.
+        m_profile = new QWebEngineProfile(qApp);
+    }
+    m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    return m_profile;
+}
 
 webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *error)
 {
@@ -17,5 +40,5 @@ webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *error)
         *error = reason;
     if (!reason.isEmpty())
         return nullptr;
-    return new WebEngineBrowser(parent);
+    return new WebEngineBrowser(profile(), parent);
 }

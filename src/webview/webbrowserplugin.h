@@ -4,6 +4,8 @@
 
 #include <QObject>
 
+class QWebEngineProfile;
+
 // The plugin's root object: makes the web browser controls.
 class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
 {
@@ -11,5 +13,13 @@ class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
     Q_PLUGIN_METADATA(IID DAYPANE_WEBBROWSER_FACTORY_IID)
     Q_INTERFACES(webview::IWebBrowserFactory)
 public:
+    void configure(const webview::WebBrowserSettings &settings) override;
     webview::IWebBrowser *create(QWidget *parent, QString *error) override;
+
+private:
+    // The one profile of the run, made with the first control.
+    QWebEngineProfile *profile();
+
+    webview::WebBrowserSettings m_settings;
+    QWebEngineProfile *m_profile = nullptr;
 };

@@ -7,8 +7,10 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
-WebEngineBrowser::WebEngineBrowser(QWidget *parent) : QWebEngineView(parent)
+WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent)
+    : QWebEngineView(parent)
 {
+    setPage(new QWebEnginePage(profile, this));
     // Every page load is one download: begin at its start, complete at its end.
     connect(this, &QWebEngineView::loadStarted, this, [this] {
         m_loading = true;

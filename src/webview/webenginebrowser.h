@@ -8,6 +8,7 @@
 #include <memory>
 
 class QPrinter;
+class QWebEngineProfile;
 
 // The web browser control on QtWebEngine: Navigate, ExecWB for printing, a dispatch-property
 // write, download events.
@@ -15,7 +16,8 @@ class WebEngineBrowser : public QWebEngineView, public webview::IWebBrowser
 {
     Q_OBJECT
 public:
-    explicit WebEngineBrowser(QWidget *parent = nullptr);
+    // Its page browses with `profile`, which must outlive it.
+    WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent);
     ~WebEngineBrowser() override;
 
     QWidget *widget() override { return this; }

@@ -61,6 +61,7 @@ public:
 class FakeBrowserFactory : public webview::IWebBrowserFactory
 {
 public:
+    void configure(const webview::WebBrowserSettings &) override {}
     webview::IWebBrowser *create(QWidget *parent, QString *) override
     {
         last = new FakeBrowser(parent);

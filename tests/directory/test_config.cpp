@@ -264,3 +264,32 @@ TEST(ConfigParse, ErrorLinesShowControlBytesEscapedAndLongValuesCut)
     EXPECT_TRUE(shown.endsWith("..."));
     EXPECT_LE(shown.size(), 100);
 }
+
+TEST(BrowserConfig, CookiesAreKeptOnlyWhenTheFileSaysSo)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray text;
+        bool keep;
+        int errors;
+    };
+    const Case cases[] = {
+        {"no section", "[directory]\nsource = netware\n", false, 0},
+        {"keep", "[browser]\ncookies = keep\n", true, 0},
+        {"keep in capitals", "[browser]\ncookies = KEEP\n", true, 0},
+        {"discard", "[browser]\ncookies = discard\n", false, 0},
+        {"empty", "[browser]\ncookies =\n", false, 0},
+        {"unknown value keeps nothing", "[browser]\ncookies = always\n", false, 1},
+        {"key of another section", "[directory]\ncookies = keep\n", false, 0},
+    };
+    for (const Case &c : cases) {
+        const DirectoryConfig config = parse(c.text);
+        EXPECT_EQ(config.browser.keepCookies, c.keep) << c.name;
+        ASSERT_EQ(config.errors.size(), c.errors) << c.name;
+        if (c.errors) {
+            EXPECT_TRUE(config.errors.front().contains("[browser] cookies")) << c.name;
+        }
+        EXPECT_EQ(config.source, SourceKind::NetWare) << c.name;
+    }
+}

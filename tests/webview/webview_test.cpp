@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -13,6 +14,21 @@
 
 namespace {
 
+bool g_withoutSharedContexts = false;
+bool g_keepCookies = false;
+// The home of the run: every folder the engine could write to lies below it.
+QTemporaryDir *g_home = nullptr;
+
+// The files below the run's home, as paths relative to it.
+QStringList filesWritten()
+{
+    QStringList files;
+    QDirIterator it(g_home->path(), QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        files << QDir(g_home->path()).relativeFilePath(it.next());
+    return files;
+}
+
 webview::IWebBrowserFactory *factory()
 {
     static webview::IWebBrowserFactory *instance = [] {
@@ -20,12 +36,15 @@ webview::IWebBrowserFactory *factory()
         webview::IWebBrowserFactory *f =
             webview::loadWebBrowserFactory(QStringLiteral(DAYPANE_WEBVIEW_DIR), &error);
         EXPECT_NE(f, nullptr) << error.toStdString();
+        if (f != nullptr) {
+            webview::WebBrowserSettings settings;
+            settings.keepCookies = g_keepCookies;
+            f->configure(settings);
+        }
         return f;
     }();
     return instance;
 }
-
-bool g_withoutSharedContexts = false;
 
 } // namespace
 
@@ -180,6 +199,24 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     }
 }
 
+// A page shown at login writes nothing to disk, unless the configuration keeps its cookies.
+TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
+{
+    const QString path = page("cookie.html", "<html><body><script>"
+                                             "document.cookie = 'seen=1; max-age=86400';"
+                                             "localStorage.setItem('seen', '1');"
+                                             "</script>stored</body></html>");
+    ASSERT_EQ(navigate(path), webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1));
+    if (g_keepCookies) {
+        EXPECT_TRUE(QTest::qWaitFor([] { return !filesWritten().isEmpty(); }, 10000));
+        EXPECT_FALSE(filesWritten().filter(QStringLiteral("QtWebEngine/Daypane")).isEmpty())
+            << filesWritten().join(' ').toStdString();
+    } else {
+        EXPECT_EQ(filesWritten(), QStringList());
+    }
+}
+
 TEST(WebBrowserFactory, RefusesWithoutSharedContextsInsteadOfCrashing)
 {
     if (!g_withoutSharedContexts)
@@ -193,8 +230,14 @@ TEST(WebBrowserFactory, RefusesWithoutSharedContextsInsteadOfCrashing)
 
 int main(int argc, char **argv)
 {
-    for (int i = 1; i < argc; ++i)
+    for (int i = 1; i < argc; ++i) {
         g_withoutSharedContexts |= qstrcmp(argv[i], "--without-shared-contexts") == 0;
+        g_keepCookies |= qstrcmp(argv[i], "--keep-cookies") == 0;
+    }
+    QTemporaryDir home;
+    g_home = &home;
+    for (const char *name : {"HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_CONFIG_HOME"})
+        qputenv(name, (home.path() + QLatin1Char('/') + QLatin1String(name)).toLocal8Bit());
     // The engine, loaded from a plugin, needs this before the application object exists.
     if (!g_withoutSharedContexts)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);

@@ -50,6 +50,9 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         framework::showErrorMessage(why);
         return 1;
     }
+    webview::WebBrowserSettings settings;
+    settings.keepCookies = core->environment().keepCookies;
+    browsers->configure(settings);
     std::unique_ptr<TAboutBox> about;
     std::unique_ptr<TForm1> form;
     try {

@@ -31,14 +31,23 @@ struct LoginsConfig
     QString file = QStringLiteral("/var/log/wtmp");
 };
 
+// The window's web view. A page shown at login keeps nothing by default: no cookies, no cache
+// on disk. A site that needs its cookies from one login to the next says `cookies = keep`.
+struct BrowserConfig
+{
+    bool keepCookies = false;
+};
+
 // What the configuration file says. An error makes the source NetWare unless it says
-// otherwise (a bad timeout keeps the source and the default timeout).
+// otherwise (a bad timeout keeps the source and the default timeout; a bad [browser] value
+// keeps nothing).
 struct DirectoryConfig
 {
     QString path; // the file read, or empty when none was found
     SourceKind source = SourceKind::NetWare;
     LdapConfig ldap;
     LoginsConfig logins;
+    BrowserConfig browser;
     QStringList errors; // one line each, ready for standard error
 };
 

@@ -18,6 +18,7 @@ struct StartupEnvironment
     directory::Directory *directory = &directory::netwareDirectory();
     const platform::SettingsStore *settings = &platform::systemSettings();
     const platform::SystemQueries *system = &platform::systemQueries();
+    bool keepCookies = false; // the web view keeps its cookies from one login to the next
 
     QString argument(int position) const; // 1-based; "" when absent
 };

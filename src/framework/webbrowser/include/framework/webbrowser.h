@@ -71,11 +71,20 @@ public:
     virtual QString ErrorText(int code) const = 0;
 };
 
+// How the controls of one run browse.
+struct WebBrowserSettings
+{
+    // Cookies and site data kept from one run to the next; otherwise nothing is written.
+    bool keepCookies = false;
+};
+
 // The plugin's root object.
 class IWebBrowserFactory
 {
 public:
     virtual ~IWebBrowserFactory() = default;
+    // Takes effect for the controls created after it; call it before the first.
+    virtual void configure(const WebBrowserSettings &settings) = 0;
     // A control inside `parent` (owned by it), or nullptr with the reason in `error`.
     virtual IWebBrowser *create(QWidget *parent, QString *error) = 0;
 };
