@@ -4,6 +4,26 @@
 
 #include <QApplication>
 #include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+namespace {
+
+// What a page shown at login never needs: a second renderer, and the engine's fetches behind
+// the page's back. The engine reads its switches when the first profile is made.
+void addEngineSwitches()
+{
+    QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+    for (const QByteArray &flag :
+         {QByteArrayLiteral("--renderer-process-limit=1"),
+          QByteArrayLiteral("--disable-background-networking")}) {
+        const QByteArray name = flag.left(flag.indexOf('=') < 0 ? flag.size() : flag.indexOf('='));
+        if (!flags.contains(name))
+            flags += (flags.isEmpty() ? "" : " ") + flag;
+    }
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags);
+}
+
+} // namespace
 
 void WebBrowserFactory::configure(const webview::WebBrowserSettings &settings)
 {
@@ -14,6 +34,7 @@ QWebEngineProfile *WebBrowserFactory::profile()
 {
     if (m_profile != nullptr)
         return m_profile;
+    addEngineSwitches();
     if (m_settings.keepCookies) {
         // A profile of its own name keeps its cookies under the user's data folder; the cache
         // stays in memory, as nothing else of a page is worth keeping.
@@ -24,6 +45,10 @@ QWebEngineProfile *WebBrowserFactory::profile()
         m_profile = new QWebEngineProfile(qApp);
     }
     m_profile->setHttpCacheType(QWebEngineProfile::MemoryHttpCache);
+    m_profile->setSpellCheckEnabled(false);
+    // No viewer or plugin of the engine's own is ever shown in the window.
+    m_profile->settings()->setAttribute(QWebEngineSettings::PdfViewerEnabled, false);
+    m_profile->settings()->setAttribute(QWebEngineSettings::PluginsEnabled, false);
     return m_profile;
 }
 
