@@ -1,7 +1,5 @@
 #include "webbrowserplugin.h"
 
-#include "webenginebrowser.h"
-
 #include <QApplication>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
@@ -13,9 +11,8 @@ namespace {
 void addEngineSwitches()
 {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
-    for (const QByteArray &flag :
-         {QByteArrayLiteral("--renderer-process-limit=1"),
-          QByteArrayLiteral("--disable-background-networking")}) {
+    for (const QByteArray &flag : {QByteArrayLiteral("--renderer-process-limit=1"),
+                                   QByteArrayLiteral("--disable-background-networking")}) {
         const QByteArray name = flag.left(flag.indexOf('=') < 0 ? flag.size() : flag.indexOf('='));
         if (!flags.contains(name))
             flags += (flags.isEmpty() ? "" : " ") + flag;
@@ -28,6 +25,17 @@ void addEngineSwitches()
 void WebBrowserFactory::configure(const webview::WebBrowserSettings &settings)
 {
     m_settings = settings;
+}
+
+void WebBrowserFactory::preload(const QString &url)
+{
+    if (m_preload.page != nullptr || !qobject_cast<QApplication *>(QCoreApplication::instance()) ||
+        !QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
+        return;
+    const std::optional<QUrl> target = WebEngineBrowser::targetOf(url);
+    if (!target)
+        return;
+    m_preload = Preload::start(profile(), url, *target, this);
 }
 
 QWebEngineProfile *WebBrowserFactory::profile()
@@ -65,5 +73,7 @@ webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *error)
         *error = reason;
     if (!reason.isEmpty())
         return nullptr;
-    return new WebEngineBrowser(profile(), parent);
+    auto *browser = new WebEngineBrowser(profile(), std::move(m_preload), parent);
+    m_preload = {};
+    return browser;
 }

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "framework/webbrowser.h"
+#include "webenginebrowser.h"
 
 #include <QObject>
-
-class QWebEngineProfile;
 
 // The plugin's root object: makes the web browser controls.
 class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
@@ -14,6 +13,7 @@ class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
     Q_INTERFACES(webview::IWebBrowserFactory)
 public:
     void configure(const webview::WebBrowserSettings &settings) override;
+    void preload(const QString &url) override;
     webview::IWebBrowser *create(QWidget *parent, QString *error) override;
 
 private:
@@ -22,4 +22,5 @@ private:
 
     webview::WebBrowserSettings m_settings;
     QWebEngineProfile *m_profile = nullptr;
+    Preload m_preload; // taken by the next control
 };

@@ -7,18 +7,39 @@
 #include <QUrl>
 #include <QWebEnginePage>
 
-WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent)
-    : QWebEngineView(parent)
+Preload Preload::start(QWebEngineProfile *profile, const QString &address, const QUrl &target,
+                       QObject *holder)
 {
-    setPage(new QWebEnginePage(profile, this));
-    // Every page load is one download: begin at its start, complete at its end.
+    Preload preload;
+    preload.page = new QWebEnginePage(profile, holder);
+    preload.address = address;
+    preload.finished = std::make_shared<bool>(false);
+    QObject::connect(preload.page, &QWebEnginePage::loadFinished, preload.page,
+                     [finished = preload.finished](bool) { *finished = true; });
+    preload.page->load(target);
+    return preload;
+}
+
+WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, Preload preload, QWidget *parent)
+    : QWebEngineView(parent), m_preload(std::move(preload))
+{
+    if (m_preload.page != nullptr) {
+        m_preload.page->setParent(this);
+        setPage(m_preload.page);
+    } else {
+        setPage(new QWebEnginePage(profile, this));
+    }
+    // Every page load is one download: begin at its start, complete at its end. The preloaded
+    // load is reported when the window navigates to it, so the lamps follow the window.
     connect(this, &QWebEngineView::loadStarted, this, [this] {
+        if (m_preload.page != nullptr)
+            return;
         m_loading = true;
         if (m_events)
             m_events->downloadBegin();
     });
     connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
-        if (!m_loading)
+        if (m_preload.page != nullptr || !m_loading)
             return;
         m_loading = false;
         if (m_events)
@@ -45,13 +66,38 @@ int WebEngineBrowser::fail(int code, const QString &description)
     return code;
 }
 
-int WebEngineBrowser::Navigate(const QString &url)
+std::optional<QUrl> WebEngineBrowser::targetOf(const QString &url)
 {
     const QUrl target = QUrl::fromUserInput(url, QDir::currentPath());
     if (url.trimmed().isEmpty() || !target.isValid())
+        return std::nullopt;
+    return target;
+}
+
+int WebEngineBrowser::Navigate(const QString &url)
+{
+    const std::optional<QUrl> target = targetOf(url);
+    if (!target)
         return fail(webview::kInvalidArgument,
                     QStringLiteral("The address \"%1\" is not valid").arg(url));
-    load(target);
+    if (m_preload.page != nullptr) {
+        const bool same = url == m_preload.address;
+        const bool finished = *m_preload.finished;
+        m_preload = {};
+        if (same) {
+            // The page is (being) loaded already: report its download as if it began now.
+            m_loading = true;
+            if (m_events)
+                m_events->downloadBegin();
+            if (finished) {
+                m_loading = false;
+                if (m_events)
+                    m_events->downloadComplete();
+            }
+            return webview::kOk;
+        }
+    }
+    load(*target);
     return webview::kOk;
 }
 

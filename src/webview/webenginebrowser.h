@@ -3,12 +3,28 @@
 #include "framework/webbrowser.h"
 
 #include <QHash>
+#include <QPointer>
+#include <QUrl>
+#include <QWebEnginePage>
 #include <QWebEngineView>
 #include <deque>
 #include <memory>
+#include <optional>
 
 class QPrinter;
 class QWebEngineProfile;
+
+// A page loading before its control exists, and how far it has got.
+struct Preload
+{
+    QPointer<QWebEnginePage> page;
+    QString address; // as the caller wrote it
+    std::shared_ptr<bool> finished;
+
+    // Starts loading `target` in a page of `profile`, held by `holder` until a control takes it.
+    static Preload start(QWebEngineProfile *profile, const QString &address, const QUrl &target,
+                         QObject *holder);
+};
 
 // The web browser control on QtWebEngine: Navigate, ExecWB for printing, a dispatch-property
 // write, download events.
@@ -16,8 +32,12 @@ class WebEngineBrowser : public QWebEngineView, public webview::IWebBrowser
 {
     Q_OBJECT
 public:
-    // Its page browses with `profile`, which must outlive it.
-    WebEngineBrowser(QWebEngineProfile *profile, QWidget *parent);
+    // Its page browses with `profile`, which must outlive it; a preloaded page of that profile
+    // becomes its page.
+    WebEngineBrowser(QWebEngineProfile *profile, Preload preload, QWidget *parent);
+
+    // The address Navigate loads for `url`, or nullopt when it takes none.
+    static std::optional<QUrl> targetOf(const QString &url);
     ~WebEngineBrowser() override;
 
     QWidget *widget() override { return this; }
@@ -33,6 +53,7 @@ private:
 
     webview::IWebBrowserEvents *m_events = nullptr;
     bool m_loading = false;
+    Preload m_preload; // until the first navigation to its address
     QHash<int, QString> m_descriptions;
     std::deque<std::unique_ptr<QPrinter>> m_printQueue;
     std::unique_ptr<QPrinter> m_printing;

@@ -62,6 +62,7 @@ class FakeBrowserFactory : public webview::IWebBrowserFactory
 {
 public:
     void configure(const webview::WebBrowserSettings &) override {}
+    void preload(const QString &) override {}
     webview::IWebBrowser *create(QWidget *parent, QString *) override
     {
         last = new FakeBrowser(parent);

@@ -199,6 +199,51 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     }
 }
 
+// The page loads while the window is built, and its download is reported when the window
+// navigates there: the lamps follow the window, not the engine.
+TEST_F(WebBrowserControl, APreloadedPageIsReportedWhenTheWindowNavigatesThere)
+{
+    const QString early = page("early.html", "<html><title>Early</title><body>soon</body></html>");
+    const QString later = page("later.html", "<html><title>Later</title><body>then</body></html>");
+    factory()->preload(early);
+    QString error;
+    webview::IWebBrowser *browser = factory()->create(&m_window, &error);
+    ASSERT_NE(browser, nullptr) << error.toStdString();
+    EventLog log;
+    browser->setEvents(&log);
+    QWidget *view = browser->widget();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->property("title") == "Early"; }, 30000));
+    EXPECT_EQ(log.events, QStringList());
+    EXPECT_EQ(browser->Navigate(early), webview::kOk);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.completed() == 1; }, 30000));
+    EXPECT_EQ(log.events, (QStringList{"begin", "complete"}));
+    // Any later navigation loads as ever.
+    EXPECT_EQ(browser->Navigate(later), webview::kOk);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.completed() == 2; }, 30000));
+    EXPECT_EQ(log.events, (QStringList{"begin", "complete", "begin", "complete"}));
+    EXPECT_EQ(view->property("title"), "Later");
+    browser->setEvents(nullptr);
+}
+
+// A preload of an address the window does not ask for is dropped at its first navigation.
+TEST_F(WebBrowserControl, APreloadOfAnotherAddressGivesWayToTheNavigation)
+{
+    const QString early = page("early.html", "<html><title>Early</title><body>soon</body></html>");
+    const QString asked = page("asked.html", "<html><title>Asked</title><body>this</body></html>");
+    factory()->preload(early);
+    QString error;
+    webview::IWebBrowser *browser = factory()->create(&m_window, &error);
+    ASSERT_NE(browser, nullptr) << error.toStdString();
+    EventLog log;
+    browser->setEvents(&log);
+    EXPECT_EQ(browser->Navigate(asked), webview::kOk);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return log.completed() == 1; }, 30000));
+    EXPECT_EQ(log.events, (QStringList{"begin", "complete"}));
+    EXPECT_TRUE(
+        QTest::qWaitFor([&] { return browser->widget()->property("title") == "Asked"; }, 30000));
+    browser->setEvents(nullptr);
+}
+
 // A page shown at login writes nothing to disk, unless the configuration keeps its cookies.
 TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
 {

@@ -53,6 +53,8 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     webview::WebBrowserSettings settings;
     settings.keepCookies = core->environment().keepCookies;
     browsers->configure(settings);
+    // The page loads while the windows are built; the window's navigation takes it over.
+    browsers->preload(core->environment().argument(1));
     std::unique_ptr<TAboutBox> about;
     std::unique_ptr<TForm1> form;
     try {

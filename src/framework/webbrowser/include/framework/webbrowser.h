@@ -85,6 +85,10 @@ public:
     virtual ~IWebBrowserFactory() = default;
     // Takes effect for the controls created after it; call it before the first.
     virtual void configure(const WebBrowserSettings &settings) = 0;
+    // Starts loading `url` in the page of the next control, so the engine works while the
+    // window is built. That control reports the download, in order, when it is asked to
+    // navigate to the same address; an address it cannot take is left to that navigation.
+    virtual void preload(const QString &url) = 0;
     // A control inside `parent` (owned by it), or nullptr with the reason in `error`.
     virtual IWebBrowser *create(QWidget *parent, QString *error) = 0;
 };
