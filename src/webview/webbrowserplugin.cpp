@@ -6,13 +6,15 @@
 
 namespace {
 
-// What a page shown at login never needs: a second renderer, and the engine's fetches behind
-// the page's back. The engine reads its switches when the first profile is made.
+// What a page shown at login never needs: a second renderer, the engine's fetches behind the
+// page's back, and the zygote for helpers without a sandbox (the network and GPU work run in
+// the process). The engine reads its switches when the first profile is made.
 void addEngineSwitches()
 {
     QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
     for (const QByteArray &flag : {QByteArrayLiteral("--renderer-process-limit=1"),
-                                   QByteArrayLiteral("--disable-background-networking")}) {
+                                   QByteArrayLiteral("--disable-background-networking"),
+                                   QByteArrayLiteral("--no-unsandboxed-zygote")}) {
         const QByteArray name = flag.left(flag.indexOf('=') < 0 ? flag.size() : flag.indexOf('='));
         if (!flags.contains(name))
             flags += (flags.isEmpty() ? "" : " ") + flag;
