@@ -1,5 +1,7 @@
 #include "webenginebrowser.h"
 
+#include "framework/usertext.h"
+
 #include <QDir>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -78,8 +80,9 @@ int WebEngineBrowser::Navigate(const QString &url)
 {
     const std::optional<QUrl> target = targetOf(url);
     if (!target)
-        return fail(webview::kInvalidArgument,
-                    QStringLiteral("The address \"%1\" is not valid").arg(url));
+        return fail(
+            webview::kInvalidArgument,
+            QStringLiteral("The address \"%1\" is not valid").arg(framework::echoUserText(url)));
     if (m_preload.page != nullptr) {
         const bool same = url == m_preload.address;
         const bool finished = *m_preload.finished;

@@ -1,5 +1,7 @@
 #include "framework/exception.h"
 
+#include "framework/usertext.h"
+
 #include <limits>
 
 namespace framework {
@@ -38,7 +40,8 @@ int StrToInt(const QString &text)
 {
     int v = 0;
     if (!TryStrToInt(text, v))
-        throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw EConvertError(
+            QStringLiteral("'%1' is not a valid integer value").arg(echoUserText(text)));
     return v;
 }
 
