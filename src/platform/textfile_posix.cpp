@@ -1,5 +1,10 @@
 #include "platform/textfile.h"
 
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -31,27 +36,41 @@ int ioErrorFromErrno(int err, bool creating)
     case EDQUOT:
     case EFBIG:
         return kIoDiskFull;
+    case 0:
+        // A failure that left no number behind.
+        return kIoAccessDenied;
     default:
-        return err == 0 ? kIoAccessDenied : err;
+        return kIoSystemError + err;
     }
 }
 
-bool fileExists(const QString &path)
+bool pathExists(const QString &path)
 {
-    struct stat st
-    {
-    };
-    const QByteArray p = path.toLocal8Bit();
-    return !p.isEmpty() && ::stat(p.constData(), &st) == 0 && !S_ISDIR(st.st_mode);
+    return !path.isEmpty() && QFileInfo::exists(path);
 }
 
 FirstLine readFirstLine(const QString &path, qsizetype limit)
 {
     FirstLine result;
-    const QByteArray p = path.toLocal8Bit();
-    const int fd = ::open(p.constData(), O_RDONLY | O_CLOEXEC);
+    const QByteArray p = QFile::encodeName(path);
+    struct stat st
+    {
+    };
+    // A device is not even opened: opening some has effects of its own.
+    if (::stat(p.constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        result.error = kIoAccessDenied;
+        return result;
+    }
+    // Not blocking: opening a pipe for reading would wait for a writer. The check after the
+    // open holds even if the name was replaced in between.
+    const int fd = ::open(p.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         result.error = ioErrorFromErrno(errno, false);
+        return result;
+    }
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        result.error = kIoAccessDenied;
+        ::close(fd);
         return result;
     }
     char buf[512];
@@ -84,40 +103,116 @@ FirstLine readFirstLine(const QString &path, qsizetype limit)
     return result;
 }
 
-int replaceFile(const QString &path, const QByteArray &content)
+namespace {
+
+// The file a link leads to, followed as QSaveFile follows it, even when it does not exist.
+QFileInfo finalTarget(const QString &path)
 {
-    const QByteArray target = path.toLocal8Bit();
-    QByteArray tmpl = target + ".XXXXXX";
-    const int fd = ::mkstemp(tmpl.data());
+    QFileInfo info(path);
+    for (int depth = 0; depth < 128 && info.isSymLink(); ++depth)
+        info.setFile(info.symLinkTarget());
+    return info;
+}
+
+// Our temporary names, the former ones and QSaveFile's alike: the file name, a dot and six
+// letters or digits.
+bool isTemporaryName(const QString &name, const QString &fileName)
+{
+    if (name.size() != fileName.size() + 7 || !name.startsWith(fileName) ||
+        name.at(fileName.size()) != QLatin1Char('.'))
+        return false;
+    for (qsizetype i = fileName.size() + 1; i < name.size(); ++i) {
+        const char16_t c = name.at(i).unicode();
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z')))
+            return false;
+    }
+    return true;
+}
+
+// A writer killed between creating its temporary file and renaming it leaves the file
+// behind. Only our own regular files are removed, and only once no writer can still be at it.
+void removeStaleTemporaries(const QFileInfo &target)
+{
+    constexpr qint64 kStaleSeconds = 60;
+    const QString fileName = target.fileName();
+    const QDir folder = target.absoluteDir();
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    const QFileInfoList entries =
+        folder.entryInfoList({fileName + QStringLiteral(".??????")},
+                             QDir::Files | QDir::Hidden | QDir::NoSymLinks | QDir::NoDotAndDotDot);
+    for (const QFileInfo &entry : entries) {
+        if (!isTemporaryName(entry.fileName(), fileName) || entry.isSymLink() || !entry.isFile())
+            continue;
+        if (entry.ownerId() != ::geteuid())
+            continue;
+        if (entry.lastModified().secsTo(now) <= kStaleSeconds)
+            continue;
+        QFile::remove(entry.filePath());
+    }
+}
+
+// The rename is only lasting once the folder that holds it is synced.
+int syncFolder(const QString &folder)
+{
+    const int fd =
+        ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0)
         return ioErrorFromErrno(errno, true);
     int error = 0;
-    const char *data = content.constData();
-    qsizetype left = content.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, data, static_cast<size_t>(left));
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            error = ioErrorFromErrno(errno, true);
-            break;
-        }
-        data += n;
-        left -= n;
-    }
-    if (error == 0 && ::fsync(fd) != 0)
+    if (::fsync(fd) != 0 && errno != EINVAL && errno != ENOTSUP)
         error = ioErrorFromErrno(errno, true);
-    // The file keeps the permissions a plain create would give it.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::fchmod(fd, 0666 & ~mask);
-    if (::close(fd) != 0 && error == 0)
-        error = ioErrorFromErrno(errno, true);
-    if (error == 0 && ::rename(tmpl.constData(), target.constData()) != 0)
-        error = ioErrorFromErrno(errno, true);
-    if (error != 0)
-        ::unlink(tmpl.constData());
+    ::close(fd);
     return error;
+}
+
+} // namespace
+
+int replaceFile(const QString &path, const QByteArray &content)
+{
+    if (path.isEmpty())
+        return kIoInvalidFilename;
+    const QFileInfo target = finalTarget(path);
+    // Only a regular file is replaced; a folder, device or pipe of that name stays.
+    if (target.exists() && !target.isFile())
+        return kIoAccessDenied;
+    if (target.absoluteDir().exists())
+        removeStaleTemporaries(target);
+
+    QSaveFile file(path);
+    // QSaveFile leaves the system's error number of a failed step behind.
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly))
+        return ioErrorFromErrno(errno, true);
+    errno = 0;
+    if (file.write(content) != content.size()) {
+        const int error = ioErrorFromErrno(errno, true);
+        file.cancelWriting();
+        return error;
+    }
+    errno = 0;
+    if (!file.commit())
+        return ioErrorFromErrno(errno, true);
+    return syncFolder(target.absolutePath());
+}
+
+bool makeUserFolder(const QString &path)
+{
+    if (path.isEmpty() || !QDir::isAbsolutePath(path))
+        return false;
+    const QString folder = QDir::cleanPath(path);
+    QStringList missing;
+    for (QString at = folder; !QFileInfo::exists(at);) {
+        missing.prepend(at);
+        const QString up = QFileInfo(at).path();
+        if (up == at)
+            break;
+        at = up;
+    }
+    // Level by level: QDir::mkpath cannot give the folders their mode.
+    for (const QString &level : std::as_const(missing))
+        if (!QDir().mkdir(level, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner))
+            break;
+    return QFileInfo(folder).isDir();
 }
 
 } // namespace platform

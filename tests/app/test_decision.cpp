@@ -2,10 +2,12 @@
 #include "app/form1core.h"
 #include "app/programvalues.h"
 #include "components/AboutSystem.h"
+#include "platform/textfile.h"
 #include "scriptedstartup.h"
 #include "testsupport.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <gtest/gtest.h>
 
@@ -184,6 +186,63 @@ TEST_F(Decision, AbsurdlyLongStampFailsAsAnIntegerWithoutReadingItAll)
     }
 }
 
+TEST_F(Decision, EchoedTextsAreEscapedAndCutButTheStampIsComparedAsRead)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray mode;
+        std::optional<QByteArray> stamp;
+        QString message;
+    } rows[] = {
+        {"NulInTheStamp", "7",
+         QByteArray("1\0"
+                    "2\r\n",
+                    5),
+         "'1\\02' is not a valid integer value"},
+        {"EscapeInTheStamp", "7", QByteArray("\x1b]0;owned\x07\x1b[2J\r\n"),
+         "'\\x1b]0;owned\\x07\\x1b[2J' is not a valid integer value"},
+        {"LineEndsInTheMode", "7\n8\t9", std::nullopt, "'7\\n8\\t9' is not a valid integer value"},
+        {"HugeMode", QByteArray(131072, '9'), std::nullopt,
+         "'" + QString(64, QLatin1Char('9')) + "...' is not a valid integer value"},
+        {"BidiOverrideInTheMode",
+         "1\xe2\x80\xae"
+         "2",
+         std::nullopt, "'1\\u202e2' is not a valid integer value"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QFile::remove(stampFile());
+        if (row.stamp)
+            writeStamp(*row.stamp);
+        try {
+            decide({"http://intra/", QString::fromUtf8(row.mode)});
+            ADD_FAILURE() << "no error";
+        } catch (const framework::EConvertError &e) {
+            EXPECT_EQ(e.message(), row.message);
+        }
+    }
+    // Only the message is escaped: the stamp itself is the file's line.
+    writeStamp(QByteArray("3\x1b\r\n"));
+    EXPECT_THROW(decide({"http://intra/", "7"}), framework::EConvertError);
+    EXPECT_EQ(programValues().DayStamp, QStringLiteral("3\x1b"));
+}
+
+TEST_F(Decision, AStampThatIsNoRegularFileIsAnErrorAtOnce)
+{
+    const QString fifo = stampFile();
+    testsupport::FifoWatch watch(fifo);
+    ASSERT_TRUE(watch.created());
+    try {
+        decide({"http://intra/", "7"});
+        ADD_FAILURE() << "no error";
+    } catch (const EInOutError &e) {
+        EXPECT_EQ(e.message(), "File access denied");
+    }
+    EXPECT_FALSE(watch.stop()) << "the decision waited for a writer";
+    EXPECT_EQ(directory.reads, 0);
+}
+
 TEST_F(Decision, UndeterminedTimeZoneStopsTheDecision)
 {
     platform::FixedTimeZone broken(platform::TIME_ZONE_ID_INVALID, {});
@@ -221,11 +280,52 @@ TEST_F(DayStamp, WriteStoresTheStartDayWithCrLf)
     EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("200\r\n"));
 }
 
+TEST_F(DayStamp, AMissingDataFolderIsCreatedPrivateOnWriting)
+{
+    // A fresh account: not even the folder above the data folder is there yet.
+    const QString data = dir.filePath("home/.local/share");
+    store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                   "Local AppData", data);
+    today(7, 19);
+    ASSERT_EQ(decide({"http://intra/", "0"}), Outcome::Show);
+    EXPECT_EQ(programValues().DayStamp, "0");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("home"))); // reading creates nothing
+    core->WriteDayStamp();
+    EXPECT_EQ(testsupport::readFile(data + "/dpn.qcf"), QByteArray("200\r\n"));
+    // Only the user may enter: no bits for the group or others.
+    for (const QString &folder : {dir.filePath("home"), dir.filePath("home/.local"), data})
+        EXPECT_EQ(QFileInfo(folder).permissions().toInt() & 0x0777, 0x0700) << folder.toStdString();
+}
+
+TEST_F(DayStamp, WithoutAFolderOfItsOwnThereIsNoStamp)
+{
+    // Not the root folder, not the folder the program runs in.
+    const bool rootHadOne = QFileInfo::exists("/dpn.qcf");
+    for (const char *folder : {"", "relative/share"}) {
+        SCOPED_TRACE(folder);
+        store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                       "Local AppData", folder);
+        ASSERT_EQ(decide({"http://intra/", "0"}), Outcome::Show);
+        EXPECT_EQ(programValues().DayStamp, "0");
+        try {
+            core->WriteDayStamp();
+            ADD_FAILURE() << "written";
+        } catch (const EInOutError &e) {
+            EXPECT_EQ(e.message(), "Invalid filename");
+        }
+    }
+    if (!rootHadOne) {
+        EXPECT_FALSE(QFileInfo::exists("/dpn.qcf"));
+    }
+    EXPECT_FALSE(QFileInfo::exists("relative"));
+}
+
 TEST_F(DayStamp, ReadAndWriteErrorsCarryTheirMessages)
 {
-    // A folder that does not exist: reading finds no file, writing fails.
+    // A folder that cannot be made, below a file: reading finds no file, writing fails.
+    testsupport::writeFile(dir.filePath("file"), "x");
     store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
-                   "Local AppData", dir.filePath("missing"));
+                   "Local AppData", dir.filePath("file/share"));
     ASSERT_EQ(decide({"http://intra/", "0"}), Outcome::Show);
     EXPECT_EQ(programValues().DayStamp, "0");
     try {
@@ -239,13 +339,18 @@ TEST_F(DayStamp, ReadAndWriteErrorsCarryTheirMessages)
                    "Local AppData", "/sys");
     decide({"http://intra/", "/F"});
     EXPECT_THROW(core->WriteDayStamp(), EInOutError);
-    // The stamp path names a folder: it is no file, so the stamp is "0".
+    // The stamp path names a folder: no regular file is a stamp, so it cannot be read.
     QDir(dir.path()).mkdir("dpn.qcf");
     store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
                    "Local AppData", dir.path());
-    decide({"http://intra/", "0"});
-    EXPECT_EQ(programValues().DayStamp, "0");
+    try {
+        decide({"http://intra/", "0"});
+        FAIL();
+    } catch (const EInOutError &e) {
+        EXPECT_EQ(e.message(), "File access denied");
+    }
     EXPECT_THROW(core->WriteDayStamp(), EInOutError);
+    EXPECT_TRUE(QFileInfo(stampFile()).isDir());
 }
 
 TEST(InOutError, MessagesByCode)
@@ -260,6 +365,12 @@ TEST(InOutError, MessagesByCode)
                                                  {32, "I/O error 32"}};
     for (const auto &[code, text] : rows)
         EXPECT_EQ(EInOutError(code).message(), text);
+    // System error numbers that no code stands for are named as they are, even where they
+    // equal a code of the table (EIO 5, EINTR 4, ENETDOWN 100).
+    const std::pair<int, const char *> system[] = {
+        {5, "I/O error 5"}, {4, "I/O error 4"}, {100, "I/O error 100"}, {2, "I/O error 2"}};
+    for (const auto &[err, text] : system)
+        EXPECT_EQ(EInOutError(platform::kIoSystemError + err).message(), text);
 }
 
 TEST(CommandLine, OnlyTheFirstThreeArgumentsCount)

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 #include <QTest>
@@ -206,10 +207,27 @@ TEST_F(Windows, ExitWritesTheStampOnlyInIntervalMode)
     EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("17\r\n"));
 }
 
+TEST_F(Windows, ExitOnAFreshAccountMakesTheDataFolderAndWritesTheStamp)
+{
+    // The system's folders, for a home that has no ~/.local/share yet.
+    const QString home = dir.filePath("home");
+    QDir().mkpath(home);
+    testsupport::ScopedEnv h("HOME", home.toLocal8Bit());
+    testsupport::ScopedEnv d("XDG_DATA_HOME", nullptr);
+    env.settings = &platform::systemSettings();
+    ASSERT_TRUE(start({"http://intra/news", "7"}));
+    EXPECT_EQ(endsWith([&] { click(form->Button1); }), 0);
+    EXPECT_EQ(testsupport::readFile(home + "/.local/share/dpn.qcf"), QByteArray("200\r\n"));
+    EXPECT_EQ(QFileInfo(home + "/.local").permissions().toInt() & 0x0777, 0x0700);
+    EXPECT_EQ(QFileInfo(home + "/.local/share").permissions().toInt() & 0x0777, 0x0700);
+}
+
 TEST_F(Windows, FailedStampWriteShowsTheErrorAndKeepsTheWindow)
 {
+    // A data folder that cannot be made: its parent is a file.
+    testsupport::writeFile(dir.filePath("file"), "x");
     store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
-                   "Local AppData", dir.filePath("missing"));
+                   "Local AppData", dir.filePath("file/share"));
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     BoxCatcher boxes;
     EXPECT_EQ(endsWith([&] { click(form->Button1); }, 300), 99);

@@ -49,6 +49,32 @@ TEST(Startup, EmptyStampIsAnIntegerError)
     EXPECT_EQ(testsupport::readFile(run.stampPath()), QByteArray());
 }
 
+TEST(Startup, APipeAsTheStampEndsAtOnceWithTheBoxText)
+{
+    e2e::Run run;
+    testsupport::FifoWatch fifo(run.stampPath());
+    ASSERT_TRUE(fifo.created());
+    const auto r = run.ldpn({"http://intra/", "7"});
+    EXPECT_FALSE(fifo.stop()) << "ldpn waited for a writer";
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, QByteArray("File access denied.\n"
+                                "ldpn: cannot open a display to show the error\n"));
+}
+
+TEST(Startup, ControlBytesInTheStampAreShownEscaped)
+{
+    e2e::Run run;
+    // A NUL, then a terminal's title and clear-screen sequences.
+    testsupport::writeFile(run.stampPath(), QByteArray("1\0"
+                                                       "2\x1b]0;owned\x07\x1b[2J\r\n",
+                                                       17));
+    const auto r = run.ldpn({"http://intra/", "7"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QByteArray("'1\\02\\x1b]0;owned\\x07\\x1b[2J' is not a valid integer value.\n"
+                                "ldpn: cannot open a display to show the error\n"));
+}
+
 TEST(Startup, DuePageWithoutDisplayFailsCleanly)
 {
     e2e::Run run;

@@ -3,7 +3,10 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace testsupport {
 
@@ -42,6 +45,45 @@ void writeFile(const QString &path, const QByteArray &content)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     f.write(content);
+}
+
+FifoWatch::FifoWatch(const QString &path, int limitMs) : m_path(QFile::encodeName(path))
+{
+    m_created = ::mkfifo(m_path.constData(), 0600) == 0;
+    if (!m_created)
+        return;
+    m_thread = std::thread([this, limitMs] {
+        std::unique_lock<std::mutex> lock(m_mutex);
+        if (m_wake.wait_for(lock, std::chrono::milliseconds(limitMs),
+                            [this] { return m_stopping; }))
+            return;
+        // Opening for writing succeeds only while a reader waits: try until stopped.
+        while (!m_stopping) {
+            const int fd = ::open(m_path.constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0) {
+                m_released = true;
+                ::close(fd);
+            }
+            m_wake.wait_for(lock, std::chrono::milliseconds(50), [this] { return m_stopping; });
+        }
+    });
+}
+
+FifoWatch::~FifoWatch()
+{
+    stop();
+}
+
+bool FifoWatch::stop()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_all();
+    if (m_thread.joinable())
+        m_thread.join();
+    return m_released;
 }
 
 RunResult runProgram(const QString &program, const QStringList &arguments,

@@ -3,7 +3,11 @@
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
+#include <thread>
 
 namespace testsupport {
 
@@ -32,6 +36,30 @@ struct RunResult
     bool crashed = false;
     QByteArray out;
     QByteArray err;
+};
+
+// A named pipe for code that must not wait on one: should a reader still be blocked in it
+// after a generous limit, the watch opens it for writing, which releases the reader, and the
+// test can fail instead of hanging.
+class FifoWatch
+{
+public:
+    explicit FifoWatch(const QString &path, int limitMs = 20000);
+    ~FifoWatch();
+    FifoWatch(const FifoWatch &) = delete;
+    FifoWatch &operator=(const FifoWatch &) = delete;
+    bool created() const { return m_created; }
+    // Ends the watch; true when a reader had to be released.
+    bool stop();
+
+private:
+    QByteArray m_path;
+    bool m_created = false;
+    std::atomic<bool> m_released{false};
+    bool m_stopping = false;
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::thread m_thread;
 };
 
 RunResult runProgram(const QString &program, const QStringList &arguments,

@@ -4,6 +4,8 @@
 #include "components/AboutSystem.h"
 #include "platform/textfile.h"
 
+#include <QDir>
+
 namespace {
 
 // No day number is longer; a longer first line only has to stay recognisably invalid.
@@ -13,13 +15,18 @@ constexpr qsizetype kStampLimit = 64;
 
 QString TForm1Core::dayStampFileName() const
 {
-    return AboutSystem1->LocalAppData() + QStringLiteral("/dpn.qcf");
+    // Without a data folder of its own there is no stamp: never one in the root folder or in
+    // whatever folder the program was started in.
+    const QString folder = AboutSystem1->LocalAppData();
+    if (!QDir::isAbsolutePath(folder))
+        return QString();
+    return folder + QStringLiteral("/dpn.qcf");
 }
 
 void TForm1Core::ReadDayStamp()
 {
     const QString name = dayStampFileName();
-    if (!platform::fileExists(name)) {
+    if (!platform::pathExists(name)) {
         programValues().DayStamp = QStringLiteral("0");
         return;
     }
@@ -35,6 +42,10 @@ void TForm1Core::ReadDayStamp()
 void TForm1Core::WriteDayStamp()
 {
     const QByteArray content = programValues().CurrentDay.toLocal8Bit() + "\r\n";
-    if (const int error = platform::replaceFile(dayStampFileName(), content); error != 0)
+    const QString name = dayStampFileName();
+    // A fresh account has no data folder yet. Should it fail, the write names the reason.
+    if (!name.isEmpty())
+        platform::makeUserFolder(AboutSystem1->LocalAppData());
+    if (const int error = platform::replaceFile(name, content); error != 0)
         throw EInOutError(error);
 }

@@ -1,5 +1,7 @@
 #include "app/einouterror.h"
 
+#include "platform/textfile.h"
+
 EInOutError::EInOutError(int code) : Exception(messageFor(code)), m_code(code) {}
 
 QString EInOutError::messageFor(int code)
@@ -20,6 +22,9 @@ QString EInOutError::messageFor(int code)
     case 106:
         return QStringLiteral("Invalid numeric input");
     default:
+        // A system error number that the table has no code for is named as it is.
+        if (const int err = platform::systemErrorOf(code); err != 0)
+            return QStringLiteral("I/O error %1").arg(err);
         return QStringLiteral("I/O error %1").arg(code);
     }
 }

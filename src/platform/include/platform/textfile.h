@@ -12,8 +12,18 @@ inline constexpr int kIoTooManyOpenFiles = 4;
 inline constexpr int kIoAccessDenied = 5;
 inline constexpr int kIoDiskFull = 101;
 
-// True for an existing file that is not a folder.
-bool fileExists(const QString &path);
+// A system error number that no code of the table stands for travels as kIoSystemError plus
+// the number, so it can never be taken for a table code (EIO is 5, like access denied).
+inline constexpr int kIoSystemError = 0x10000;
+
+// The system error number a code carries, or 0 for a code of the table.
+inline int systemErrorOf(int code)
+{
+    return code > kIoSystemError ? code - kIoSystemError : 0;
+}
+
+// True when anything is at the path (a link counts by its target).
+bool pathExists(const QString &path);
 
 struct FirstLine
 {
@@ -22,12 +32,19 @@ struct FirstLine
     bool truncated = false; // the line was longer than the limit and was cut there
 };
 
-// Reads at most `limit` bytes of the first line, so a huge file cannot exhaust memory.
+// Reads at most `limit` bytes of the first line, so a huge file cannot exhaust memory. Only a
+// regular file is read: a folder, device or pipe is access denied at once, never waited on.
 FirstLine readFirstLine(const QString &path, qsizetype limit);
 
-// Replaces the file's content atomically: a temporary file beside it, flushed, then renamed.
-// Returns 0 or an input/output error code.
+// Replaces the file's content atomically: a temporary file beside it, synced, renamed over
+// it, then the folder synced. A link is written through to its target; an existing file
+// keeps its permissions. Temporary files of earlier writers that were killed on the way
+// (ours, older than a minute) are removed. Returns 0 or an input/output error code.
 int replaceFile(const QString &path, const QByteArray &content);
+
+// Creates a missing folder and its missing parents with mode 0700, as the XDG rules ask for
+// a user's base folder. False when it is not there afterwards.
+bool makeUserFolder(const QString &path);
 
 // Maps a system error number to the input/output error code.
 int ioErrorFromErrno(int err, bool creating);
