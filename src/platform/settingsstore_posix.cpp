@@ -4,7 +4,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTextStream>
+#include <cerrno>
+#include <pwd.h>
+#include <unistd.h>
+#include <vector>
 
 namespace platform {
 namespace {
@@ -14,25 +19,71 @@ QString env(const char *name)
     return QString::fromLocal8Bit(qgetenv(name));
 }
 
-QString home()
+// The home folder the password database gives the effective user; empty unless absolute.
+QString passwordHome()
 {
-    return env("HOME");
+    std::vector<char> buffer(1024);
+    for (;;) {
+        passwd entry{};
+        passwd *found = nullptr;
+        const int rc = ::getpwuid_r(::geteuid(), &entry, buffer.data(), buffer.size(), &found);
+        if (rc == ERANGE && buffer.size() < (1u << 20)) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != 0 || found == nullptr || found->pw_dir == nullptr)
+            return {};
+        const QString dir = QFile::decodeName(found->pw_dir);
+        return QDir::isAbsolutePath(dir) ? dir : QString();
+    }
 }
 
-QString baseDir(const char *var, const char *fallback)
+// HOME when it names a folder, else the password database's home: QDir::homePath() would
+// give the root folder.
+QString home()
+{
+    const QString h = env("HOME");
+    if (QDir::isAbsolutePath(h))
+        return h;
+    return passwordHome();
+}
+
+// An XDG base folder. Qt takes a relative value as it is and, without HOME, builds on the
+// root folder; the XDG rules ignore a relative or empty value, and a user without any home
+// has no such folder.
+QString baseDir(const char *var, QStandardPaths::StandardLocation location, const char *fallback)
 {
     const QString v = env(var);
-    if (!v.isEmpty())
-        return v;
+    const bool homeSet = QDir::isAbsolutePath(env("HOME"));
+    if (QDir::isAbsolutePath(v) || (v.isEmpty() && homeSet))
+        return QStandardPaths::writableLocation(location);
     const QString h = home();
     return h.isEmpty() ? QString() : h + QLatin1Char('/') + QLatin1String(fallback);
+}
+
+QString dataHome()
+{
+    return baseDir("XDG_DATA_HOME", QStandardPaths::GenericDataLocation, ".local/share");
+}
+
+QString configHome()
+{
+    return baseDir("XDG_CONFIG_HOME", QStandardPaths::GenericConfigLocation, ".config");
+}
+
+QString cacheHome()
+{
+    return baseDir("XDG_CACHE_HOME", QStandardPaths::GenericCacheLocation, ".cache");
 }
 
 // user-dirs.dirs holds lines such as XDG_DESKTOP_DIR="$HOME/Desktop".
 QHash<QString, QString> userDirs()
 {
     QHash<QString, QString> dirs;
-    QFile f(baseDir("XDG_CONFIG_HOME", ".config") + QStringLiteral("/user-dirs.dirs"));
+    const QString config = configHome();
+    if (config.isEmpty())
+        return dirs;
+    QFile f(config + QStringLiteral("/user-dirs.dirs"));
     if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
         return dirs;
     static const QRegularExpression line(QStringLiteral("^\\s*(XDG_[A-Z]+_DIR)=\"(.*)\"\\s*$"));
@@ -69,9 +120,10 @@ private:
 QHash<QString, QString> shellFolders()
 {
     QHash<QString, QString> v;
-    v.insert(QStringLiteral("local appdata"), baseDir("XDG_DATA_HOME", ".local/share"));
-    v.insert(QStringLiteral("appdata"), baseDir("XDG_CONFIG_HOME", ".config"));
-    v.insert(QStringLiteral("cache"), baseDir("XDG_CACHE_HOME", ".cache"));
+    const QString data = dataHome();
+    v.insert(QStringLiteral("local appdata"), data);
+    v.insert(QStringLiteral("appdata"), configHome());
+    v.insert(QStringLiteral("cache"), cacheHome());
     const auto dirs = userDirs();
     const struct
     {
@@ -87,9 +139,8 @@ QHash<QString, QString> shellFolders()
         if (!d.isEmpty())
             v.insert(QLatin1String(m.value), d);
     }
-    const QString fonts = baseDir("XDG_DATA_HOME", ".local/share");
-    if (!fonts.isEmpty())
-        v.insert(QStringLiteral("fonts"), fonts + QStringLiteral("/fonts"));
+    if (!data.isEmpty())
+        v.insert(QStringLiteral("fonts"), data + QStringLiteral("/fonts"));
     return v;
 }
 

@@ -3,6 +3,9 @@
 
 #include <QDir>
 #include <gtest/gtest.h>
+#include <memory>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace platform;
 
@@ -33,6 +36,48 @@ TEST(PosixSettings, BaseFoldersFollowXdgVariablesOrHome)
     testsupport::ScopedEnv c("XDG_CONFIG_HOME", "/srv/config");
     EXPECT_EQ(shellFolder("local appdata"), "/srv/data");
     EXPECT_EQ(shellFolder("AppData"), "/srv/config");
+}
+
+// The password database's home of the effective user, as a fresh login would have it.
+QString passwordHome()
+{
+    const passwd *pw = ::getpwuid(::geteuid());
+    return pw != nullptr && pw->pw_dir != nullptr ? QString::fromLocal8Bit(pw->pw_dir) : QString();
+}
+
+TEST(PosixSettings, RelativeOrEmptyXdgValuesAreIgnored)
+{
+    QTemporaryDir home;
+    testsupport::ScopedEnv h("HOME", home.path().toLocal8Bit());
+    for (const char *value : {"relative/data", "", "./data"}) {
+        testsupport::ScopedEnv d("XDG_DATA_HOME", value);
+        testsupport::ScopedEnv c("XDG_CONFIG_HOME", value);
+        testsupport::ScopedEnv k("XDG_CACHE_HOME", value);
+        EXPECT_EQ(shellFolder("Local AppData"), home.path() + "/.local/share") << value;
+        EXPECT_EQ(shellFolder("AppData"), home.path() + "/.config") << value;
+        EXPECT_EQ(shellFolder("Cache"), home.path() + "/.cache") << value;
+        EXPECT_EQ(shellFolder("Fonts"), home.path() + "/.local/share/fonts") << value;
+    }
+}
+
+TEST(PosixSettings, WithoutHomeTheFoldersAreInThePasswordDatabasesHomeNeverTheRoot)
+{
+    const QString pwHome = passwordHome();
+    testsupport::ScopedEnv d("XDG_DATA_HOME", nullptr);
+    for (const char *value : {static_cast<const char *>(nullptr), "", "relative"}) {
+        std::unique_ptr<testsupport::ScopedEnv> h =
+            value ? std::make_unique<testsupport::ScopedEnv>("HOME", value)
+                  : std::make_unique<testsupport::ScopedEnv>("HOME", nullptr);
+        const QString data = shellFolder("Local AppData");
+        if (pwHome.isEmpty())
+            EXPECT_EQ(data, QString());
+        else
+            EXPECT_EQ(data, pwHome + "/.local/share");
+        EXPECT_FALSE(data.startsWith("//")) << data.toStdString();
+        // An XDG value that names a folder still wins.
+        testsupport::ScopedEnv abs("XDG_DATA_HOME", "/srv/data");
+        EXPECT_EQ(shellFolder("Local AppData"), "/srv/data");
+    }
 }
 
 TEST(PosixSettings, UserDirectoriesComeFromUserDirsFile)
