@@ -1,0 +1,98 @@
+#include "platform/shellopen.h"
+#include "testsupport.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
+#include <QThread>
+#include <csignal>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+// A stand-in for xdg-open, first on PATH: it writes its arguments, one a line, and the folder
+// it ran in, to `log` (through a temporary name, so the file is whole once it is there).
+class FakeOpener
+{
+public:
+    FakeOpener()
+    {
+        const QString bin = m_dir.filePath("bin");
+        QDir().mkpath(bin);
+        testsupport::writeFile(
+            bin + "/xdg-open",
+            ("#!/bin/sh\n{ pwd; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > " + log() +
+             ".tmp && mv " + log() + ".tmp " + log() + "\n")
+                .toUtf8());
+        QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        m_path = std::make_unique<testsupport::ScopedEnv>("PATH",
+                                                          (bin + ":" + qgetenv("PATH")).toUtf8());
+    }
+    QString log() const { return m_dir.filePath("opened.txt"); }
+    // What the opener was given, once it has run; empty when it never did.
+    QByteArray waitForLog() const
+    {
+        QDeadlineTimer deadline(20000);
+        while (!QFile::exists(log()) && !deadline.hasExpired())
+            QThread::msleep(10);
+        return testsupport::readFile(log());
+    }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<testsupport::ScopedEnv> m_path;
+};
+
+TEST(ShellOpen, HandsTheAddressAsOneArgumentInTheWorkingFolderWhenItExists)
+{
+    FakeOpener opener;
+    QTemporaryDir work;
+    const QString url = QStringLiteral("http://intra/a b?x=$(touch y)&z=`id`");
+    ASSERT_TRUE(shellOpen(url, work.path(), SW_SHOWNORMAL));
+    EXPECT_EQ(opener.waitForLog(), (work.path() + "\n" + url + "\n").toUtf8());
+
+    QFile::remove(opener.log());
+    ASSERT_TRUE(shellOpen(url, work.filePath("missing"), SW_SHOWNORMAL));
+    EXPECT_EQ(opener.waitForLog(), (QDir::currentPath() + "\n" + url + "\n").toUtf8());
+    EXPECT_FALSE(QFile::exists(QDir::current().filePath("y")));
+}
+
+TEST(ShellOpen, FalseWhenThereIsNoOpener)
+{
+    QTemporaryDir empty;
+    testsupport::ScopedEnv path("PATH", empty.path().toUtf8());
+    EXPECT_FALSE(shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL));
+}
+
+// A session may ignore SIGCHLD, and then no child can be waited for: the hand-over must
+// still end. It runs in a child process that the test can end should it spin.
+TEST(ShellOpen, EndsWhenTheSessionIgnoresChildSignals)
+{
+    FakeOpener opener;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::signal(SIGCHLD, SIG_IGN);
+        const bool started = shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL);
+        ::_exit(started ? 0 : 3);
+    }
+    int status = 0;
+    pid_t done = 0;
+    QDeadlineTimer deadline(30000);
+    while ((done = ::waitpid(child, &status, WNOHANG)) == 0 && !deadline.hasExpired())
+        QThread::msleep(10);
+    if (done == 0) {
+        ::kill(child, SIGKILL);
+        ::waitpid(child, &status, 0);
+        FAIL() << "the hand-over did not end";
+    }
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(opener.waitForLog(), QByteArray(QDir::currentPath().toUtf8() + "\nhttp://intra/\n"));
+}
+
+} // namespace
