@@ -1,10 +1,28 @@
 #include "platform/dynlib.h"
 
+#include <QFile>
+#include <QLibrary>
 #include <cctype>
-#include <dlfcn.h>
 #include <unistd.h>
 
 namespace platform {
+namespace {
+
+// A loaded library, or null. The QLibrary object is never deleted, so nothing unloads it.
+LibraryHandle load(const QString &fileName, std::string *error)
+{
+    auto *library = new QLibrary(fileName);
+    // Every symbol bound at once, as before: a library that lacks one fails here.
+    library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
+    if (library->load())
+        return library;
+    if (error != nullptr)
+        *error = library->errorString().toStdString();
+    delete library;
+    return nullptr;
+}
+
+} // namespace
 
 std::string libraryFileName(const char *name)
 {
@@ -20,14 +38,14 @@ LibraryHandle LoadLibraryA(const char *name)
 {
     if (name == nullptr || *name == '\0')
         return nullptr;
-    return dlopen(libraryFileName(name).c_str(), RTLD_NOW | RTLD_LOCAL);
+    return load(QString::fromStdString(libraryFileName(name)), nullptr);
 }
 
 void *GetProcAddress(LibraryHandle library, const char *name)
 {
     if (library == nullptr || name == nullptr)
         return nullptr;
-    return dlsym(library, name);
+    return reinterpret_cast<void *>(static_cast<QLibrary *>(library)->resolve(name));
 }
 
 } // namespace platform
@@ -36,12 +54,7 @@ namespace platform {
 
 LibraryHandle loadModule(const std::string &path, std::string *error)
 {
-    LibraryHandle h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (h == nullptr && error != nullptr) {
-        const char *why = dlerror();
-        *error = why ? why : "unknown error";
-    }
-    return h;
+    return load(QFile::decodeName(path.c_str()), error);
 }
 
 std::string executableDirectory()

@@ -2,7 +2,9 @@
 #include "platform/systeminfo.h"
 #include "testsupport.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 using namespace platform;
 
@@ -38,13 +40,39 @@ TEST(SystemQueries, TempPathEndsWithSeparator)
 
 TEST(SystemQueries, NamesFailWhenTheyDoNotFit)
 {
-    char buf[2] = {};
-    std::uint32_t size = sizeof buf;
-    EXPECT_FALSE(systemQueries().GetUserNameA(buf, &size) && size > sizeof buf);
-    char big[256] = {};
-    std::uint32_t bigSize = sizeof big;
-    EXPECT_TRUE(systemQueries().GetComputerNameA(big, &bigSize));
-    EXPECT_EQ(std::strlen(big), bigSize);
+    // The names as they are, from buffers large enough.
+    char user[256] = {};
+    std::uint32_t userSize = sizeof user;
+    ASSERT_TRUE(systemQueries().GetUserNameA(user, &userSize));
+    const std::uint32_t userLength = std::uint32_t(std::strlen(user));
+    ASSERT_GT(userLength, 0u);
+    EXPECT_EQ(userSize, userLength + 1); // with the terminator
+    char host[256] = {};
+    std::uint32_t hostSize = sizeof host;
+    ASSERT_TRUE(systemQueries().GetComputerNameA(host, &hostSize));
+    const std::uint32_t hostLength = std::uint32_t(std::strlen(host));
+    ASSERT_GT(hostLength, 0u);
+    EXPECT_EQ(hostSize, hostLength); // without it
+
+    // One byte short of the terminator: failure, the size needed, nothing written past it.
+    const auto tooSmall = [](auto query, std::uint32_t length) {
+        std::vector<char> buffer(length + 8, '#');
+        std::uint32_t size = length;
+        EXPECT_FALSE(query(buffer.data(), &size));
+        EXPECT_EQ(size, length + 1);
+        for (std::size_t i = length; i < buffer.size(); ++i)
+            EXPECT_EQ(buffer[i], '#') << "written past the buffer at " << i;
+    };
+    tooSmall([](char *b, std::uint32_t *n) { return systemQueries().GetUserNameA(b, n); },
+             userLength);
+    tooSmall([](char *b, std::uint32_t *n) { return systemQueries().GetComputerNameA(b, n); },
+             hostLength);
+
+    // Exactly large enough: success.
+    std::vector<char> exact(userLength + 1, '#');
+    std::uint32_t exactSize = userLength + 1;
+    EXPECT_TRUE(systemQueries().GetUserNameA(exact.data(), &exactSize));
+    EXPECT_STREQ(exact.data(), user);
 }
 
 TEST(SystemQueries, VersionNamesTheSystem)
@@ -63,7 +91,20 @@ TEST(DynamicLibraries, ClientNamesMapToSharedObjects)
     EXPECT_EQ(libraryFileName("CALWIN32.DLL"), "libcalwin32.so");
     EXPECT_EQ(libraryFileName("LocWin32.dll"), "liblocwin32.so");
     EXPECT_EQ(LoadLibraryA("NOSUCHCLIENT.DLL"), nullptr);
+    EXPECT_EQ(LoadLibraryA(""), nullptr);
     EXPECT_EQ(GetProcAddress(nullptr, "x"), nullptr);
+}
+
+TEST(DynamicLibraries, ModulesLoadByPathAndAFailureSaysWhy)
+{
+    std::string why;
+    LibraryHandle math = loadModule("libm.so.6", &why);
+    ASSERT_NE(math, nullptr) << why;
+    EXPECT_NE(GetProcAddress(math, "cos"), nullptr);
+    EXPECT_EQ(GetProcAddress(math, "no_such_function_here"), nullptr);
+    EXPECT_EQ(loadModule("/nonexistent/libmodule.so", &why), nullptr);
+    EXPECT_NE(why.find("/nonexistent/libmodule.so"), std::string::npos) << why;
+    EXPECT_NE(why.find("No such file"), std::string::npos) << why;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 namespace platform {
 
+// Opaque; null means none.
 using LibraryHandle = void *;
 
 // The system's file name for a client library named the Windows way: "CALWIN32.DLL" is
