@@ -1,18 +1,25 @@
 #include "platform/timezone.h"
 
-#include <ctime>
+#include <QDateTime>
+#include <QTimeZone>
 
 namespace platform {
 namespace {
 
-bool localAt(std::time_t t, std::tm &out)
+// The zone as the C library reads TZ, so that the clock and the conversion agree: a TZ that
+// is set but empty, or that names no zone Qt knows, is UTC.
+QTimeZone localZone()
 {
-    return localtime_r(&t, &out) != nullptr;
+    if (qEnvironmentVariableIsSet("TZ") && qEnvironmentVariableIsEmpty("TZ"))
+        return QTimeZone::utc();
+    const QTimeZone zone = QTimeZone::systemTimeZone();
+    return zone.isValid() ? zone : QTimeZone::utc();
 }
 
-int biasOf(const std::tm &tm)
+// UTC = local time + bias, in minutes.
+int biasAt(const QTimeZone &zone, const QDateTime &at)
 {
-    return static_cast<int>(-tm.tm_gmtoff / 60);
+    return -zone.offsetFromUtc(at) / 60;
 }
 
 class PosixTimeZone : public TimeZoneQuery
@@ -23,39 +30,33 @@ public:
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
         info = {};
-        tzset();
-        const std::time_t now =
-            m_fixed >= 0 ? static_cast<std::time_t>(m_fixed) : std::time(nullptr);
-        std::tm cur{};
-        if (now == static_cast<std::time_t>(-1) || !localAt(now, cur))
+        const QTimeZone zone = localZone();
+        const QDateTime now = m_fixed >= 0 ? QDateTime::fromSecsSinceEpoch(m_fixed, Qt::UTC)
+                                           : QDateTime::currentDateTimeUtc();
+        if (!now.isValid())
             return TIME_ZONE_ID_INVALID;
+        const bool nowDaylight = zone.isDaylightTime(now);
+        const int nowBias = biasAt(zone, now);
 
-        // The standard offset is the one of a season without daylight saving this year.
-        std::tm probe{};
-        probe.tm_year = cur.tm_year;
-        probe.tm_mday = 1;
-        probe.tm_hour = 12;
-        probe.tm_isdst = -1;
-        std::tm jan{}, jul{};
-        std::tm p1 = probe;
-        std::tm p2 = probe;
-        p2.tm_mon = 6;
-        const std::time_t t1 = std::mktime(&p1);
-        const std::time_t t2 = std::mktime(&p2);
-        const bool haveJan = t1 != static_cast<std::time_t>(-1) && localAt(t1, jan);
-        const bool haveJul = t2 != static_cast<std::time_t>(-1) && localAt(t2, jul);
+        // The standard offset is the one of a season without daylight saving this year. Noon
+        // UTC of 1 January and 1 July is the same local day everywhere, far from any change.
+        const int year = now.addSecs(zone.offsetFromUtc(now)).date().year();
+        const QDateTime jan(QDate(year, 1, 1), QTime(12, 0), Qt::UTC);
+        const QDateTime jul(QDate(year, 7, 1), QTime(12, 0), Qt::UTC);
+        const bool janDaylight = zone.isDaylightTime(jan);
+        const bool julDaylight = zone.isDaylightTime(jul);
 
-        int standard = biasOf(cur);
+        int standard = nowBias;
         int daylight = standard;
         bool hasDaylight = false;
-        if (haveJan && haveJul && jan.tm_isdst != jul.tm_isdst) {
+        if (janDaylight != julDaylight) {
             hasDaylight = true;
-            standard = biasOf(jan.tm_isdst > 0 ? jul : jan);
-            daylight = biasOf(jan.tm_isdst > 0 ? jan : jul);
-        } else if (cur.tm_isdst > 0) {
+            standard = biasAt(zone, janDaylight ? jul : jan);
+            daylight = biasAt(zone, janDaylight ? jan : jul);
+        } else if (nowDaylight) {
             hasDaylight = true;
-            standard = static_cast<int>(timezone / 60);
-            daylight = biasOf(cur);
+            standard = -zone.standardTimeOffset(now) / 60;
+            daylight = nowBias;
         }
 
         info.Bias = standard;
@@ -63,12 +64,12 @@ public:
         info.DaylightBias = daylight - standard;
         if (!hasDaylight)
             return TIME_ZONE_ID_UNKNOWN;
-        if (cur.tm_isdst > 0) {
+        if (nowDaylight) {
             // The current bias is what counts for the conversion.
-            info.DaylightBias = biasOf(cur) - standard;
+            info.DaylightBias = nowBias - standard;
             return TIME_ZONE_ID_DAYLIGHT;
         }
-        info.Bias = biasOf(cur);
+        info.Bias = nowBias;
         return TIME_ZONE_ID_STANDARD;
     }
 

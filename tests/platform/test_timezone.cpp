@@ -47,7 +47,12 @@ INSTANTIATE_TEST_SUITE_P(
         ZoneCase{"SydneySummer", "Australia/Sydney", kWinter, TIME_ZONE_ID_DAYLIGHT, -660},
         ZoneCase{"SydneyWinter", "Australia/Sydney", kSummer, TIME_ZONE_ID_STANDARD, -600},
         ZoneCase{"Tokyo", "Asia/Tokyo", kSummer, TIME_ZONE_ID_UNKNOWN, -540},
-        ZoneCase{"Utc", "UTC", kWinter, TIME_ZONE_ID_UNKNOWN, 0}),
+        ZoneCase{"Utc", "UTC", kWinter, TIME_ZONE_ID_UNKNOWN, 0},
+        ZoneCase{"ColonPrefix", ":Europe/Berlin", kSummer, TIME_ZONE_ID_DAYLIGHT, -120},
+        ZoneCase{"PosixRule", "EST5EDT,M3.2.0,M11.1.0", kSummer, TIME_ZONE_ID_DAYLIGHT, 240},
+        // As the C library reads TZ: set but empty, or naming no zone, is UTC.
+        ZoneCase{"EmptyIsUtc", "", kSummer, TIME_ZONE_ID_UNKNOWN, 0},
+        ZoneCase{"UnknownIsUtc", "Nowhere/Atlantis", kSummer, TIME_ZONE_ID_UNKNOWN, 0}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(ZoneTest, DaylightBiasIsTheDifferenceToStandardTime)

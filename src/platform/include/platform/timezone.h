@@ -27,7 +27,7 @@ public:
     virtual std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const = 0;
 };
 
-// The C library's view of the local zone (TZ, /etc/localtime) at the current instant.
+// The local zone (TZ, /etc/localtime) at the current instant, read as the C library reads it.
 const TimeZoneQuery &systemTimeZone();
 
 // The same rules asked for a fixed instant (seconds since 1970 UTC), for tests.
