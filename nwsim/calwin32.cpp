@@ -111,7 +111,7 @@ NWRCODE NWGetFileServerDateAndTime(NWCONN_HANDLE conn, std::uint8_t *dt)
     NWSIM_CONFIGURED_FAILURE(NWGetFileServerDateAndTime)
     if (const NWRCODE e = needServer("NWGetFileServerDateAndTime", conn))
         return e;
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = simNow();
     std::tm tm{};
     localtime_r(&now, &tm);
     dt[0] = std::uint8_t(tm.tm_year);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -62,7 +63,7 @@ bool parseTime(const std::string &text, std::int32_t &out)
     const std::vector<std::string> w = words(text);
     if (w.empty())
         return false;
-    const std::time_t now = std::time(nullptr);
+    const std::time_t now = simNow();
     if (upper(w[0]) == "NOW" && w.size() == 1) {
         out = std::int32_t(now);
         return true;
@@ -75,14 +76,14 @@ bool parseTime(const std::string &text, std::int32_t &out)
         out = std::int32_t(std::uint32_t(v)); // 2^31 and above wrap as the client stores them
         return true;
     }
-    int daysBack = 0;
+    long long daysBack = 0;
     std::size_t clockAt = 1;
     if (upper(w[0]) == "TODAY") {
         daysBack = 0;
     } else if (upper(w[0]) == "YESTERDAY") {
         daysBack = 1;
     } else if (w.size() >= 3 && upper(w[1]) == "DAYS" && upper(w[2]) == "AGO") {
-        daysBack = int(number(w[0]));
+        daysBack = number(w[0]);
         clockAt = 3;
     } else {
         return false;
@@ -93,9 +94,18 @@ bool parseTime(const std::string &text, std::int32_t &out)
         if (!clockTime(w[clockAt], tm))
             return false;
     }
-    tm.tm_mday -= daysBack;
+    // The client's times span about 24 855 days either side of 1970: any count of days
+    // beyond this bound lies outside them, and within it the day arithmetic fits an int.
+    constexpr long long kBeyondClientTimes = 1000000;
+    if (daysBack > kBeyondClientTimes || daysBack < -kBeyondClientTimes) {
+        out = daysBack > 0 ? INT32_MIN : INT32_MAX;
+        return true;
+    }
+    tm.tm_mday -= int(daysBack);
     tm.tm_isdst = -1;
-    out = std::int32_t(std::mktime(&tm));
+    const long long t = std::mktime(&tm);
+    // A time the client cannot hold is its nearest one.
+    out = std::int32_t(std::clamp<long long>(t, INT32_MIN, INT32_MAX));
     return true;
 }
 
@@ -211,6 +221,13 @@ std::string g_loadedFrom;
 bool g_loaded = false;
 
 } // namespace
+
+std::time_t simNow()
+{
+    if (const char *fixed = std::getenv("NWSIM_NOW"); fixed != nullptr && *fixed != '\0')
+        return std::time_t(std::strtoll(fixed, nullptr, 10));
+    return std::time(nullptr);
+}
 
 Directory &directory()
 {

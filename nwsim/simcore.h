@@ -7,6 +7,7 @@
 #include "netware/nwclient.h"
 
 #include <cstdint>
+#include <ctime>
 #include <map>
 #include <optional>
 #include <set>
@@ -102,6 +103,10 @@ struct Directory
 
 // The directory, (re)read when NWSIM_DIRECTORY names another file than last time.
 Directory &directory();
+
+// The present as the stand-in sees it: NWSIM_NOW (seconds since 1970) when set, else the
+// real time. Relative login times count from it and the server reports it.
+std::time_t simNow();
 
 // The status configured for an entry point ("fail NAME STATUS [after N]" in the file); each
 // call counts towards N.

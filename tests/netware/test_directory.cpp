@@ -609,13 +609,23 @@ TEST_F(Directory, ModeSettersReachTheClient)
     EXPECT_EQ(base->BroadcastMode(), TNWBase::nwBroadcastServerOnly);
 }
 
+// The stand-in's present, far from the real one, so that an answer from the workstation's
+// clock instead of the server's cannot pass: 13 September 2020, 12:26:40 UTC.
+constexpr std::int64_t kServerNow = 1600000000;
+
+// That instant in the local time of the test, as a date-time value.
+double localDateTime(std::int64_t secs)
+{
+    const QDateTime local = QDateTime::fromSecsSinceEpoch(secs);
+    return local.date().toJulianDay() - QDate(1899, 12, 30).toJulianDay() +
+           local.time().msecsSinceStartOfDay() / 86400000.0;
+}
+
 TEST_F(Directory, ServerDateAndTimeGoBothWays)
 {
+    testsupport::ScopedEnv now("NWSIM_NOW", QByteArray::number(kServerNow));
     create();
-    const QDateTime now = QDateTime::currentDateTime();
-    const double expected = now.date().toJulianDay() - QDate(1899, 12, 30).toJulianDay() +
-                            now.time().msecsSinceStartOfDay() / 86400000.0;
-    EXPECT_NEAR(base->ServerDate(), expected, 5.0 / 86400);
+    EXPECT_NEAR(base->ServerDate(), localDateTime(kServerNow), 0.5 / 86400);
 
     directory->clearLog();
     // 8 December 2026 09:05:30
@@ -626,9 +636,33 @@ TEST_F(Directory, ServerDateAndTimeGoBothWays)
 
 TEST_F(Directory, TheStandInTakesLoginTimesRelativeToToday)
 {
+    testsupport::ScopedEnv now("NWSIM_NOW", QByteArray::number(kServerNow));
     create(kTree + "object CN=back.O=Acme\n  attribute Last Login Time = time 3 days ago 12:00\n");
     double lastLogin = 0;
     ASSERT_TRUE(NDSReadTimeAttribute(QString(), QStringLiteral("CN=back.O=Acme"), 47, lastLogin));
-    const QDateTime expected(QDate::currentDate().addDays(-3), QTime(12, 0));
+    const QDateTime expected(QDateTime::fromSecsSinceEpoch(kServerNow).date().addDays(-3),
+                             QTime(12, 0));
     EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::int32_t(expected.toSecsSinceEpoch())));
+}
+
+TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
+{
+    testsupport::ScopedEnv now("NWSIM_NOW", QByteArray::number(kServerNow));
+    create(kTree + "object CN=past.O=Acme\n  attribute Last Login Time = time 2147483648 days ago\n"
+                   "object CN=future.O=Acme\n"
+                   "  attribute Last Login Time = time -2147483648 days ago 08:00\n"
+                   "object CN=far.O=Acme\n  attribute Last Login Time = time 50000 days ago\n");
+    const struct
+    {
+        const char *object;
+        std::int32_t seconds;
+    } rows[] = {{"CN=past.O=Acme", INT32_MIN},
+                {"CN=future.O=Acme", INT32_MAX},
+                {"CN=far.O=Acme", INT32_MIN}};
+    for (const auto &row : rows) {
+        double lastLogin = 0;
+        ASSERT_TRUE(NDSReadTimeAttribute(QString(), QLatin1String(row.object), 47, lastLogin))
+            << row.object;
+        EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(row.seconds)) << row.object;
+    }
 }
