@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <cmath>
+#include <limits>
 
 namespace dates {
 namespace {
@@ -129,9 +130,20 @@ std::int32_t DayOfTheYear(TDateTime value, std::int32_t &year)
 {
     std::uint16_t m = 0, d = 0;
     DecodeDate(value, year, m, d);
-    const TDateTime first = EncodeDate(year, 1, 1);
-    return static_cast<std::int32_t>(static_cast<std::int64_t>(std::trunc(value)) -
-                                     static_cast<std::int64_t>(std::trunc(first)) + 1);
+    const auto whole = static_cast<std::int64_t>(std::trunc(value));
+    auto firstOf = [](std::int32_t y) {
+        return static_cast<std::int64_t>(std::trunc(EncodeDate(y, 1, 1)));
+    };
+    if (!inCalendar(value)) {
+        // The approximate decoding and encoding disagree by a day or two about where a year
+        // begins; the day counts from the encoded 1 January it follows, so it stays a day of a
+        // year (1 to 366) and goes up by one from day to day.
+        while (year < std::numeric_limits<std::int32_t>::max() && whole >= firstOf(year + 1))
+            ++year;
+        while (year > std::numeric_limits<std::int32_t>::min() && whole < firstOf(year))
+            --year;
+    }
+    return static_cast<std::int32_t>(whole - firstOf(year) + 1);
 }
 
 std::int32_t DayNumber(TDateTime value)

@@ -76,11 +76,31 @@ TEST(DecodeDate, ApproximatesOutsideTheCalendarRange)
     EXPECT_EQ(EncodeDate(10000, 3, 2), kPastCalendarDay + 61 + 1);
     EXPECT_EQ(EncodeDate(0, 1, 1), kFirstCalendarDay);
     EXPECT_EQ(EncodeDate(-1, 1, 1), -693958);
-    // Day numbers stay in a year's range out there too.
-    for (double x : {3.0e6, 5.0e6, -7.0e5, -1.0e6}) {
-        const int n = DayNumber(x);
-        EXPECT_GE(n, 1) << x;
-        EXPECT_LE(n, 367) << x;
+}
+
+TEST(DayNumber, OutsideTheCalendarRangeStaysADayOfAYearAndCountsOnByOne)
+{
+    // Stretches across both ends of the range and far beyond them, day by day: every day is
+    // 1 to 366 and the one after it is one more, or 1 after the 365th or 366th.
+    const std::pair<double, double> stretches[] = {
+        {kFirstCalendarDay - 4000, kFirstCalendarDay + 2},
+        {kPastCalendarDay - 2, kPastCalendarDay + 4000},
+        {3.0e6, 3.0e6 + 1500},
+        {5.0e6, 5.0e6 + 1500},
+        {-1.0e6, -1.0e6 + 1500},
+        {-2.0e7, -2.0e7 + 1500}};
+    for (const auto &[from, to] : stretches) {
+        int previous = DayNumber(from);
+        for (double x = from + 1; x <= to; ++x) {
+            const int n = DayNumber(x);
+            ASSERT_GE(n, 1) << x;
+            ASSERT_LE(n, 366) << x;
+            if (n == 1)
+                ASSERT_GE(previous, 365) << x;
+            else
+                ASSERT_EQ(n, previous + 1) << x;
+            previous = n;
+        }
     }
 }
 
