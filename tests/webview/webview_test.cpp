@@ -77,8 +77,21 @@ protected:
     }
     void TearDown() override
     {
-        if (m_browser)
-            m_browser->setEvents(nullptr);
+        for (webview::IWebBrowser *browser : {m_browser, m_preloaded})
+            if (browser)
+                browser->setEvents(nullptr);
+    }
+
+    // A second control, made after `address` was preloaded; it reports to m_preloadLog.
+    webview::IWebBrowser *withPreload(const QString &address)
+    {
+        factory()->preload(address);
+        QString error;
+        m_preloaded = factory()->create(&m_window, &error);
+        EXPECT_NE(m_preloaded, nullptr) << error.toStdString();
+        if (m_preloaded)
+            m_preloaded->setEvents(&m_preloadLog);
+        return m_preloaded;
     }
 
     QString page(const char *name, const QByteArray &html)
@@ -108,6 +121,8 @@ protected:
     QWidget m_window;
     webview::IWebBrowser *m_browser = nullptr;
     EventLog m_log;
+    webview::IWebBrowser *m_preloaded = nullptr;
+    EventLog m_preloadLog;
 };
 
 TEST_F(WebBrowserControl, EachNavigationRaisesBeginThenComplete)
@@ -205,12 +220,9 @@ TEST_F(WebBrowserControl, APreloadedPageIsReportedWhenTheWindowNavigatesThere)
 {
     const QString early = page("early.html", "<html><title>Early</title><body>soon</body></html>");
     const QString later = page("later.html", "<html><title>Later</title><body>then</body></html>");
-    factory()->preload(early);
-    QString error;
-    webview::IWebBrowser *browser = factory()->create(&m_window, &error);
-    ASSERT_NE(browser, nullptr) << error.toStdString();
-    EventLog log;
-    browser->setEvents(&log);
+    webview::IWebBrowser *browser = withPreload(early);
+    ASSERT_NE(browser, nullptr);
+    const EventLog &log = m_preloadLog;
     QWidget *view = browser->widget();
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->property("title") == "Early"; }, 30000));
     EXPECT_EQ(log.events, QStringList());
@@ -222,7 +234,6 @@ TEST_F(WebBrowserControl, APreloadedPageIsReportedWhenTheWindowNavigatesThere)
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.completed() == 2; }, 30000));
     EXPECT_EQ(log.events, (QStringList{"begin", "complete", "begin", "complete"}));
     EXPECT_EQ(view->property("title"), "Later");
-    browser->setEvents(nullptr);
 }
 
 // A preload of an address the window does not ask for is dropped at its first navigation.
@@ -230,18 +241,14 @@ TEST_F(WebBrowserControl, APreloadOfAnotherAddressGivesWayToTheNavigation)
 {
     const QString early = page("early.html", "<html><title>Early</title><body>soon</body></html>");
     const QString asked = page("asked.html", "<html><title>Asked</title><body>this</body></html>");
-    factory()->preload(early);
-    QString error;
-    webview::IWebBrowser *browser = factory()->create(&m_window, &error);
-    ASSERT_NE(browser, nullptr) << error.toStdString();
-    EventLog log;
-    browser->setEvents(&log);
+    webview::IWebBrowser *browser = withPreload(early);
+    ASSERT_NE(browser, nullptr);
+    const EventLog &log = m_preloadLog;
     EXPECT_EQ(browser->Navigate(asked), webview::kOk);
     EXPECT_TRUE(QTest::qWaitFor([&] { return log.completed() == 1; }, 30000));
     EXPECT_EQ(log.events, (QStringList{"begin", "complete"}));
     EXPECT_TRUE(
         QTest::qWaitFor([&] { return browser->widget()->property("title") == "Asked"; }, 30000));
-    browser->setEvents(nullptr);
 }
 
 // A page shown at login writes nothing to disk, unless the configuration keeps its cookies.
