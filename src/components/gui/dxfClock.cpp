@@ -291,21 +291,7 @@ const QImage &TdxfClock::SharedBitmap()
 
 void TdxfClock::Frame3D(QPainter &p, TRect &r, TColor topLeft, TColor bottomRight, int w)
 {
-    const QColor tl = framework::toQColor(topLeft);
-    const QColor br = framework::toQColor(bottomRight);
-    r.bottom -= 1;
-    r.right -= 1;
-    for (int i = 0; i < w; ++i) {
-        p.setPen(QPen(tl, 1));
-        framework::LineTo(p, {r.left, r.bottom}, {r.left, r.top});
-        framework::LineTo(p, {r.left, r.top}, {r.right, r.top});
-        p.setPen(QPen(br, 1));
-        framework::LineTo(p, {r.right, r.top}, {r.right, r.bottom});
-        framework::LineTo(p, {r.right, r.bottom}, {r.left - 1, r.bottom});
-        r.inflate(-1, -1);
-    }
-    r.bottom += 1;
-    r.right += 1;
+    framework::Frame3D(p, r, topLeft, bottomRight, w);
 }
 
 void TdxfClock::BevelColors(TBevelCut kind, TColor &topLeft, TColor &bottomRight) const
