@@ -281,7 +281,7 @@ void TdxfClock::Refresh()
 
 QSize TdxfClock::SharedBitmapSize()
 {
-    return sharedBitmap().size();
+    return sharedBitmap().deviceIndependentSize().toSize();
 }
 
 const QImage &TdxfClock::SharedBitmap()
@@ -312,10 +312,17 @@ void TdxfClock::BevelColors(TBevelCut kind, TColor &topLeft, TColor &bottomRight
 
 void TdxfClock::paintEvent(QPaintEvent *)
 {
+    // The bitmap has the screen's pixels, so the text is drawn sharp at any scale; it still
+    // only grows, in the clock's own units.
+    const qreal ratio = devicePixelRatioF();
     QImage &bitmap = sharedBitmap();
-    const QSize need(std::max(bitmap.width(), width()), std::max(bitmap.height(), height()));
-    if (need != bitmap.size()) {
-        QImage grown(need, QImage::Format_RGB32);
+    const QSize had = bitmap.isNull() ? QSize(0, 0) : bitmap.deviceIndependentSize().toSize();
+    const QSize need(std::max(had.width(), width()), std::max(had.height(), height()));
+    if (need != had || bitmap.devicePixelRatio() != ratio) {
+        QImage grown(
+            QSize(int(std::ceil(need.width() * ratio)), int(std::ceil(need.height() * ratio))),
+            QImage::Format_RGB32);
+        grown.setDevicePixelRatio(ratio);
         grown.fill(Qt::black);
         if (!bitmap.isNull()) {
             QPainter g(&grown);
