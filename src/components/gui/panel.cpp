@@ -6,7 +6,11 @@
 
 namespace components {
 
-TCustomPanel::TCustomPanel(QWidget *parent) : TWinControl(parent) {}
+TCustomPanel::TCustomPanel(QWidget *parent) : TWinControl(parent)
+{
+    // A click on a panel leaves the focus where it is.
+    setFocusOnClick(false);
+}
 
 void TCustomPanel::setBevelInner(TBevelCut value)
 {
