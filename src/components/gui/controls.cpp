@@ -1,5 +1,6 @@
 #include "components/controls.h"
 
+#include "components/accessible.h"
 #include "framework/drawing.h"
 
 #include <QApplication>
@@ -138,6 +139,7 @@ void TFont::assign(const QFont &font, TColor color)
 
 TControl::TControl(QWidget *parent) : TPlaced<QWidget>(parent), m_font(new TFont(this))
 {
+    InstallAccessibleFactory();
     connect(m_font, &TFont::changed, this, [this] {
         QWidget::setFont(m_font->font());
         if (!m_applyingParent)

@@ -198,6 +198,10 @@ public:
     // Tab too, shows its focus, and takes Space and Enter as a click.
     bool KeyClickable() const { return m_keyClickable; }
 
+    // The click after a left press and release over the control; also the press action of
+    // assistive technology.
+    virtual void Click();
+
 signals:
     void OnClick(QObject *Sender);
     void OnDblClick(QObject *Sender);
@@ -226,8 +230,6 @@ protected:
     void mouseMoveEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-    // The click after a left press and release over the control.
-    virtual void Click();
     // The dotted focus frame on the control's edge while a key-clickable control has the focus.
     void paintFocusRect(QPainter &painter) const;
 
