@@ -156,26 +156,39 @@ protected:
         const bool ready = waitFor(
             [&] {
                 w = shownWindow(QStringLiteral("Last Login"), ldpn.process(), 1);
-                if (!w)
+                if (!w) {
+                    lastSeen = "no window shown";
                     return false;
+                }
                 const QImage s = screenshot(shotPath());
                 const QPoint o(w->x, w->y);
-                return px(s, o + QPoint(16 + 11, 2 + 11) * scale) == kLitGreen &&
-                       px(s, o + QPoint(300, 200) * scale) == kPageWhite;
+                const QRgb lamp = px(s, o + QPoint(16 + 11, 2 + 11) * scale);
+                const QRgb page = px(s, o + QPoint(300, 200) * scale);
+                lastSeen = QStringLiteral("window at %1, %2; lamp %3; page %4")
+                               .arg(o.x())
+                               .arg(o.y())
+                               .arg(lamp, 6, 16, QLatin1Char('0'))
+                               .arg(page, 6, 16, QLatin1Char('0'))
+                               .toStdString();
+                return lamp == kLitGreen && page == kPageWhite;
             },
-            ldpn.process(), 60000);
+            ldpn.process(), 120000);
+        if (ldpn.process().state() == QProcess::NotRunning)
+            lastSeen +=
+                "; the program ended: " + ldpn.process().readAllStandardError().toStdString();
         return ready ? w : std::nullopt;
     }
 
     e2e::Run runEnv{"2026-07-19 10:00:00"};
     QString url;
+    std::string lastSeen; // what the wait for a ready window saw last
 };
 
 TEST_F(Faces, AboutBoxShowsTheIconTheBevelsAndAWorkingLinkAndEnterOnThePanelClosesIt)
 {
     e2e::Background ldpn(runEnv, {url, "/N"});
     const auto w = readyWindow(ldpn);
-    ASSERT_TRUE(w.has_value());
+    ASSERT_TRUE(w.has_value()) << lastSeen;
     pointTo({w->x + 16 + 11, w->y + 2 + 11});
     xdotool({"click", "1"});
     const auto about = shownWindow(QStringLiteral("About"), ldpn.process(), 10000);
@@ -227,7 +240,7 @@ TEST_F(Faces, ThePageHasTheFirstFocusSoEnterStaysInIt)
 {
     e2e::Background ldpn(runEnv, {url, "0"});
     const auto w = readyWindow(ldpn);
-    ASSERT_TRUE(w.has_value());
+    ASSERT_TRUE(w.has_value()) << lastSeen;
     const QPoint page(w->x + 300, w->y + 200);
     xdotool({"key", "a"});
     ASSERT_TRUE(waitFor([&] { return px(screenshot(shotPath()), page) == kKeyGreen; },
@@ -244,7 +257,7 @@ TEST_F(Faces, AButtonHeldAndDraggedOffIsPressedButNotHotAndDoesNotClick)
 {
     e2e::Background ldpn(runEnv, {url, "0"});
     const auto w = readyWindow(ldpn);
-    ASSERT_TRUE(w.has_value());
+    ASSERT_TRUE(w.has_value()) << lastSeen;
     const QPoint exit(w->x + 81, w->y + 2);
     // A pixel of the ring's top row tells the states apart.
     const QPoint ring = exit + QPoint(10, 1);
@@ -280,7 +293,7 @@ TEST_F(Faces, AtScaleTwoTheWindowIsTheScaleOneLayoutDoubled)
             r.env << QStringLiteral("QT_SCALE_FACTOR=2");
         e2e::Background ldpn(r, {url, "/N"});
         const auto w = readyWindow(ldpn, scale);
-        ASSERT_TRUE(w.has_value()) << scale;
+        ASSERT_TRUE(w.has_value()) << scale << ": " << lastSeen;
         EXPECT_EQ(QSize(w->width, w->height), QSize(600, 335) * scale);
         windows[scale - 1] = screenshot(shotPath()).copy(w->x, w->y, w->width, w->height);
     }
