@@ -44,6 +44,7 @@ object AboutBox: TAboutBox
     object Label6: TLabel
       Left = 266
       Top = 40
+      Width = 7
       Alignment = taRightJustify
       Caption = '1'
     end
@@ -97,7 +98,7 @@ object AboutBox: TAboutBox
     object Copyright: TLabel
       Left = 8
       Top = 88
-      Caption = 'Copyright (c) 2000-2026 The Daypane developers'
+      Caption = 'Copyright '#169' 2000-2026 Daypane'
       IsControl = True
     end
     object Comments: TLabel

@@ -151,6 +151,13 @@ INSTANTIATE_TEST_SUITE_P(
                                    QTest::mousePress(t.a, Qt::LeftButton, {}, QPoint(5, 5));
                                    leave(t.a);
                                },
+                               Shows::FocusedRing},
+                      StateRow{"held and dragged off",
+                               [](Toolbar &t) {
+                                   QTest::mouseMove(t.a, QPoint(5, 5));
+                                   QTest::mousePress(t.a, Qt::LeftButton, {}, QPoint(5, 5));
+                                   QTest::mouseMove(t.a, QPoint(5, 40));
+                               },
                                Shows::FocusedRing}),
     [](const auto &info) {
         std::string n = info.param.name;

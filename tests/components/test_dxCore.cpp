@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -187,6 +188,56 @@ TEST(Mouse, ReleaseOutsideClearsPressedWithoutClickAndTheControlBelowTurnsHot)
     QTest::mousePress(w.a, Qt::LeftButton, {}, inside);
     QTest::mouseRelease(w.a, Qt::LeftButton, {}, inside);
     EXPECT_EQ(w.clicksA, 1);
+}
+
+TEST(Mouse, DraggedOffWhileHeldIsPressedButNotHotAndTurnsHotAgainOnTheWayBack)
+{
+    Window w;
+    ASSERT_TRUE(showActive(w.window));
+    int enters = 0, leaves = 0;
+    QObject::connect(w.a, &TdxCustomControl::OnMouseEnter, [&](QObject *) { ++enters; });
+    QObject::connect(w.a, &TdxCustomControl::OnMouseLeave, [&](QObject *) { ++leaves; });
+    const QPoint inside(5, 5);
+    const QPoint outside(w.a->width() + 20, w.a->height() + 20);
+    QTest::mouseMove(w.a, inside);
+    QTest::mousePress(w.a, Qt::LeftButton, {}, inside);
+    ASSERT_TRUE(w.a->isHot());
+    QTest::mouseMove(w.a, outside);
+    EXPECT_TRUE(w.a->isPressed());
+    EXPECT_FALSE(w.a->isHot());
+    EXPECT_TRUE(w.a->Emphasized(false)); // the state table's "pressed, not hot"
+    QTest::mouseMove(w.a, inside);
+    EXPECT_TRUE(w.a->isHot());
+    QTest::mouseMove(w.a, outside);
+    QTest::mouseRelease(w.a, Qt::LeftButton, {}, outside);
+    EXPECT_FALSE(w.a->isPressed());
+    EXPECT_EQ(w.clicksA, 0);
+    // The toolkit's own leave after the release changes nothing more.
+    QEvent leave(QEvent::Leave);
+    QCoreApplication::sendEvent(w.a, &leave);
+    settle();
+    EXPECT_EQ(leaves, enters);
+    EXPECT_FALSE(w.a->isHot());
+}
+
+TEST(Mouse, DoubleClickIsTwoPressesAndNoDoubleClickEvent)
+{
+    Window w;
+    ASSERT_TRUE(showActive(w.window));
+    int doubleClicks = 0;
+    QObject::connect(w.a, &TControl::OnDblClick, [&](QObject *) { ++doubleClicks; });
+    // As the window system delivers a double click: press, release, double click, release.
+    const QPoint at(5, 5);
+    QTest::mousePress(w.a, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(w.a, Qt::LeftButton, {}, at);
+    QMouseEvent dbl(QEvent::MouseButtonDblClick, at, w.a->mapToGlobal(at), Qt::LeftButton,
+                    Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(w.a, &dbl);
+    EXPECT_TRUE(w.a->isPressed());
+    QTest::mouseRelease(w.a, Qt::LeftButton, {}, at);
+    EXPECT_EQ(doubleClicks, 0);
+    EXPECT_EQ(w.clicksA, 2);
+    EXPECT_FALSE(w.a->isPressed());
 }
 
 TEST(Focus, ActiveControlFlagFollowsTheWindowFocus)

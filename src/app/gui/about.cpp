@@ -6,6 +6,13 @@
 #include "platform/shellopen.h"
 
 #include <QImage>
+#include <QWidget>
+
+// Resources of a library are linked in only when something refers to them.
+static void initIconResources()
+{
+    Q_INIT_RESOURCE(icons);
+}
 
 TAboutBox::TAboutBox(const framework::FormReader &reader, QWidget *parent)
     : components::TForm(parent)
@@ -13,8 +20,23 @@ TAboutBox::TAboutBox(const framework::FormReader &reader, QWidget *parent)
     m_form = framework::readFormDescription(QStringLiteral(":/forms/TABOUTBOX"),
                                             QStringLiteral("TABOUTBOX"));
     reader.createVisual(m_form, this, m_components, this);
-    if (auto *icon = m_components.find(QStringLiteral("ProgramIcon")))
-        icon->setProperty("Picture", QImage(QStringLiteral(":/icons/daypane32.png")));
+    // The description's image holds no picture: the program's icon is a resource of its own.
+    if (auto *icon = m_components.find(QStringLiteral("ProgramIcon"))) {
+        icon->setProperty("Picture", programIcon());
+        if (auto *w = qobject_cast<QWidget *>(icon))
+            w->setAccessibleName(QStringLiteral("Daypane icon"));
+    }
+    if (auto *panel = qobject_cast<QWidget *>(m_components.find(QStringLiteral("Panel1"))))
+        panel->setAccessibleName(QStringLiteral("About Login Daypane"));
+    if (auto *link = label(QStringLiteral("Label9")))
+        link->setAccessibleDescription(homePage());
+}
+
+QImage TAboutBox::programIcon()
+{
+    static const bool initialised = (initIconResources(), true);
+    Q_UNUSED(initialised);
+    return QImage(QStringLiteral(":/icons/daypane32.ico"), "ICO");
 }
 
 QString TAboutBox::homePage()

@@ -105,6 +105,13 @@ TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &re
             QStringLiteral("The window description TFORM1 lacks one of its controls"));
     connect(WebBrowser1, &components::TWebBrowser::OnPrintFailed, this,
             &TForm1::WebBrowser1PrintFailed);
+    // What the lamps and the page mean, for assistive technology.
+    mLED1->setStateTexts(QStringLiteral("Page loaded"), QStringLiteral("Page not loaded"));
+    mLED2->setStateTexts(QStringLiteral("Download in progress"),
+                         QStringLiteral("No download in progress"));
+    for (TmLED *led : {mLED1, mLED2})
+        led->setAccessibleDescription(QStringLiteral("Shows the About box"));
+    WebBrowser1->setAccessibleName(QStringLiteral("Page"));
 }
 
 // The phase-one components are children of the window by now; the core goes first.

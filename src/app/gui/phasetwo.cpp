@@ -7,6 +7,8 @@
 #include "framework/webbrowser.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <QPixmap>
 
 namespace {
 
@@ -37,6 +39,8 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     QApplication app(qtArgc, argv);
     // The title set in phase one now names the GUI application too.
     framework::setApplicationTitle(framework::applicationTitle());
+    // The program's icon on every window, the error box's too.
+    QApplication::setWindowIcon(QIcon(QPixmap::fromImage(TAboutBox::programIcon())));
     if (!error.isEmpty()) {
         // The window stays hidden; dismissing the box ends the program, not in order.
         framework::showErrorMessage(error);

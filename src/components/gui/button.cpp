@@ -1,5 +1,7 @@
 #include "components/button.h"
 
+#include <QKeyEvent>
+
 namespace components {
 
 TButton::TButton(QWidget *parent) : TPlaced<QPushButton>(parent)
@@ -10,6 +12,19 @@ TButton::TButton(QWidget *parent) : TPlaced<QPushButton>(parent)
             window()->setProperty("ModalResult", m_modalResult);
         emit OnClick(this);
     });
+}
+
+void TButton::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain =
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (plain && !event->isAutoRepeat() &&
+        (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)) {
+        event->accept();
+        click();
+        return;
+    }
+    TPlaced<QPushButton>::keyPressEvent(event);
 }
 
 } // namespace components

@@ -1,8 +1,13 @@
 #include "components/controls.h"
 
+#include "components/accessible.h"
+#include "framework/drawing.h"
+
 #include <QApplication>
 #include <QEvent>
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMetaMethod>
 #include <QMouseEvent>
 #include <QResizeEvent>
 #include <cmath>
@@ -134,6 +139,7 @@ void TFont::assign(const QFont &font, TColor color)
 
 TControl::TControl(QWidget *parent) : TPlaced<QWidget>(parent), m_font(new TFont(this))
 {
+    InstallAccessibleFactory();
     connect(m_font, &TFont::changed, this, [this] {
         QWidget::setFont(m_font->font());
         if (!m_applyingParent)
@@ -332,6 +338,35 @@ bool TControl::event(QEvent *event)
     return QWidget::event(event);
 }
 
+void TControl::connectNotify(const QMetaMethod &signal)
+{
+    TPlaced<QWidget>::connectNotify(signal);
+    // Windowed controls take the focus and their keys themselves.
+    if (signal == QMetaMethod::fromSignal(&TControl::OnClick) &&
+        qobject_cast<TWinControl *>(this) == nullptr && !m_keyClickable) {
+        m_keyClickable = true;
+        setFocusPolicy(Qt::TabFocus);
+    }
+}
+
+void TControl::keyPressEvent(QKeyEvent *event)
+{
+    const bool plain = (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) == 0;
+    const int vk = virtualKeyOf(event->key());
+    if (m_keyClickable && plain && !event->isAutoRepeat() && (vk == VK_SPACE || vk == VK_RETURN)) {
+        event->accept();
+        Click();
+        return;
+    }
+    TPlaced<QWidget>::keyPressEvent(event);
+}
+
+void TControl::paintFocusRect(QPainter &painter) const
+{
+    if (m_keyClickable && hasFocus())
+        framework::DrawFocusRect(painter, framework::TRect::fromQRect(rect()));
+}
+
 void TControl::mousePressEvent(QMouseEvent *event)
 {
     if (event->button() == Qt::LeftButton)
@@ -395,8 +430,19 @@ void TWinControl::setTabOrder(int value)
 void TWinControl::setTabStop(bool value)
 {
     m_tabStop = value;
-    // Without a tab stop a control is still focused by a click.
-    setFocusPolicy(value ? Qt::StrongFocus : Qt::ClickFocus);
+    applyFocusPolicy();
+}
+
+void TWinControl::setFocusOnClick(bool value)
+{
+    m_focusOnClick = value;
+    applyFocusPolicy();
+}
+
+void TWinControl::applyFocusPolicy()
+{
+    // Without a tab stop a control is still focused by a click, unless it is a container.
+    setFocusPolicy(m_tabStop ? Qt::StrongFocus : m_focusOnClick ? Qt::ClickFocus : Qt::NoFocus);
 }
 
 bool TWinControl::CanFocus() const

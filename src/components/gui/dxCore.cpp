@@ -287,7 +287,23 @@ void TdxCustomControl::DoMouseUp(const QPoint &globalCursor)
     update();
     auto *under = qobject_cast<TdxCustomControl *>(QApplication::widgetAt(globalCursor));
     if (under != nullptr && under != this)
-        under->DoMouseEnter();
+        under->pointerEntered();
+}
+
+void TdxCustomControl::pointerEntered()
+{
+    if (m_pointerInside)
+        return;
+    m_pointerInside = true;
+    DoMouseEnter();
+}
+
+void TdxCustomControl::pointerLeft()
+{
+    if (!m_pointerInside)
+        return;
+    m_pointerInside = false;
+    DoMouseLeave();
 }
 
 void TdxCustomControl::DoParentColorChanged()
@@ -329,13 +345,13 @@ void TdxCustomControl::changeEvent(QEvent *event)
 
 void TdxCustomControl::enterEvent(QEnterEvent *event)
 {
-    DoMouseEnter();
+    pointerEntered();
     TWinControl::enterEvent(event);
 }
 
 void TdxCustomControl::leaveEvent(QEvent *event)
 {
-    DoMouseLeave();
+    pointerLeft();
     TWinControl::leaveEvent(event);
 }
 
@@ -359,8 +375,22 @@ void TdxCustomControl::mouseReleaseEvent(QMouseEvent *event)
 
 void TdxCustomControl::mouseMoveEvent(QMouseEvent *event)
 {
+    // While the button is held the toolkit keeps the pointer with this control and reports
+    // neither leaving nor coming back; the control tells them from the pointer's place.
+    if (m_mouseDown) {
+        if (rect().contains(event->position().toPoint()))
+            pointerEntered();
+        else
+            pointerLeft();
+    }
     DoMouseMove();
     TWinControl::mouseMoveEvent(event);
+}
+
+void TdxCustomControl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // Double clicks are not taken as such: the second press is an ordinary one.
+    mousePressEvent(event);
 }
 
 void TdxCustomControl::resizeEvent(QResizeEvent *event)

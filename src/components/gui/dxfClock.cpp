@@ -281,7 +281,7 @@ void TdxfClock::Refresh()
 
 QSize TdxfClock::SharedBitmapSize()
 {
-    return sharedBitmap().size();
+    return sharedBitmap().deviceIndependentSize().toSize();
 }
 
 const QImage &TdxfClock::SharedBitmap()
@@ -291,21 +291,7 @@ const QImage &TdxfClock::SharedBitmap()
 
 void TdxfClock::Frame3D(QPainter &p, TRect &r, TColor topLeft, TColor bottomRight, int w)
 {
-    const QColor tl = framework::toQColor(topLeft);
-    const QColor br = framework::toQColor(bottomRight);
-    r.bottom -= 1;
-    r.right -= 1;
-    for (int i = 0; i < w; ++i) {
-        p.setPen(QPen(tl, 1));
-        framework::LineTo(p, {r.left, r.bottom}, {r.left, r.top});
-        framework::LineTo(p, {r.left, r.top}, {r.right, r.top});
-        p.setPen(QPen(br, 1));
-        framework::LineTo(p, {r.right, r.top}, {r.right, r.bottom});
-        framework::LineTo(p, {r.right, r.bottom}, {r.left - 1, r.bottom});
-        r.inflate(-1, -1);
-    }
-    r.bottom += 1;
-    r.right += 1;
+    framework::Frame3D(p, r, topLeft, bottomRight, w);
 }
 
 void TdxfClock::BevelColors(TBevelCut kind, TColor &topLeft, TColor &bottomRight) const
@@ -326,10 +312,17 @@ void TdxfClock::BevelColors(TBevelCut kind, TColor &topLeft, TColor &bottomRight
 
 void TdxfClock::paintEvent(QPaintEvent *)
 {
+    // The bitmap has the screen's pixels, so the text is drawn sharp at any scale; it still
+    // only grows, in the clock's own units.
+    const qreal ratio = devicePixelRatioF();
     QImage &bitmap = sharedBitmap();
-    const QSize need(std::max(bitmap.width(), width()), std::max(bitmap.height(), height()));
-    if (need != bitmap.size()) {
-        QImage grown(need, QImage::Format_RGB32);
+    const QSize had = bitmap.isNull() ? QSize(0, 0) : bitmap.deviceIndependentSize().toSize();
+    const QSize need(std::max(had.width(), width()), std::max(had.height(), height()));
+    if (need != had || bitmap.devicePixelRatio() != ratio) {
+        QImage grown(
+            QSize(int(std::ceil(need.width() * ratio)), int(std::ceil(need.height() * ratio))),
+            QImage::Format_RGB32);
+        grown.setDevicePixelRatio(ratio);
         grown.fill(Qt::black);
         if (!bitmap.isNull()) {
             QPainter g(&grown);

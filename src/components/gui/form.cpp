@@ -1,11 +1,17 @@
 #include "components/form.h"
 
+#include "components/button.h"
+
+#include <QApplication>
 #include <QCloseEvent>
+#include <QCursor>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QScreen>
+#include <algorithm>
 
 namespace components {
 namespace {
@@ -24,11 +30,44 @@ QPointer<TForm> &modalForm()
     return form;
 }
 
+// Where a control stands among its siblings in the focus chain: controls without a TabOrder
+// (lamps, links) first, then those with one in its order, then those that never got one.
+int tabRank(const QWidget *w, int &order)
+{
+    const QVariant v = w->property("TabOrder");
+    order = v.isValid() ? v.toInt() : 0;
+    if (!v.isValid())
+        return 0;
+    return order >= 0 ? 1 : 2;
+}
+
+void collectTabChain(const QWidget *parent, QList<QWidget *> &chain)
+{
+    QList<QWidget *> kids;
+    for (QObject *o : parent->children())
+        if (auto *w = qobject_cast<QWidget *>(o); w != nullptr && !w->isWindow())
+            kids << w;
+    std::stable_sort(kids.begin(), kids.end(), [](const QWidget *a, const QWidget *b) {
+        int oa = 0, ob = 0;
+        const int ra = tabRank(a, oa), rb = tabRank(b, ob);
+        return ra != rb ? ra < rb : oa < ob;
+    });
+    for (QWidget *w : kids) {
+        if (w->focusPolicy() != Qt::NoFocus)
+            chain << w;
+        // A control that hands its focus to a proxy (the web view) keeps its own chain.
+        if (w->focusProxy() == nullptr)
+            collectTabChain(w, chain);
+    }
+}
+
 } // namespace
 
 TForm::TForm(QWidget *parent) : TWinControl(parent)
 {
     setWindowFlag(Qt::Window);
+    // A click on the window's ground leaves the focus with its control.
+    setFocusOnClick(false);
     setColor(framework::clBtnFace);
     setParentColor(false);
     setParentFont(false);
@@ -137,13 +176,74 @@ void TForm::setModalResult(qint32 value)
         m_modalLoop->quit();
 }
 
+QScreen *TForm::PlacementScreen() const
+{
+    const QWidget *over = lastActive();
+    if (over == this || over == nullptr || !over->isVisible())
+        over = QApplication::activeWindow();
+    if (over != nullptr && over != this && over->isVisible()) {
+        if (QScreen *s = QGuiApplication::screenAt(over->frameGeometry().center()))
+            return s;
+        return over->screen();
+    }
+    if (QScreen *s = QGuiApplication::screenAt(QCursor::pos()))
+        return s;
+    return QGuiApplication::primaryScreen();
+}
+
 void TForm::centre()
 {
-    if (const QScreen *s = screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(s->availableGeometry().center());
-        move(frame.topLeft());
+    QScreen *s = PlacementScreen();
+    if (s == nullptr)
+        return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(s->availableGeometry().center());
+    move(frame.topLeft());
+}
+
+QList<QWidget *> TForm::TabChain() const
+{
+    QList<QWidget *> chain;
+    collectTabChain(this, chain);
+    return chain;
+}
+
+QWidget *TForm::FirstTabStop() const
+{
+    for (QWidget *w : TabChain()) {
+        // Tab stops are the controls with a TabOrder; lamps and links are only reached by Tab.
+        if (!w->property("TabOrder").isValid() || !(w->focusPolicy() & Qt::TabFocus))
+            continue;
+        if (w->isEnabled() && w->isVisibleTo(this))
+            return w;
     }
+    return nullptr;
+}
+
+void TForm::arrangeTabOrder()
+{
+    const QList<QWidget *> chain = TabChain();
+    for (qsizetype i = 1; i < chain.size(); ++i)
+        QWidget::setTabOrder(chain[i - 1], chain[i]);
+}
+
+void TForm::keyPressEvent(QKeyEvent *event)
+{
+    const int vk = virtualKeyOf(event->key());
+    const bool plain =
+        (event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+    if (plain && (vk == VK_RETURN || vk == VK_ESCAPE)) {
+        for (TButton *b : findChildren<TButton *>()) {
+            if (b->window() != this || !b->isEnabled() || !b->isVisibleTo(this))
+                continue;
+            if (vk == VK_RETURN ? b->Default() : b->Cancel()) {
+                event->accept();
+                b->click();
+                return;
+            }
+        }
+    }
+    TWinControl::keyPressEvent(event);
 }
 
 void TForm::Show()
@@ -202,12 +302,21 @@ void TForm::showEvent(QShowEvent *event)
 {
     TWinControl::showEvent(event);
     alignControls();
-    if (!m_placed) {
-        m_placed = true;
-        if (m_position == poScreenCenter || m_position == poDesktopCenter ||
-            m_position == poMainFormCenter || m_position == poOwnerFormCenter)
-            centre();
+    // The window system's own show (a restore) neither moves the window nor its focus.
+    if (event->spontaneous()) {
+        activated();
+        return;
     }
+    // Centred at every showing, as a dialog opened again may have been moved meanwhile.
+    if (m_windowState == wsNormal &&
+        (m_position == poScreenCenter || m_position == poDesktopCenter ||
+         m_position == poMainFormCenter || m_position == poOwnerFormCenter))
+        centre();
+    arrangeTabOrder();
+    const QWidget *focused = focusWidget();
+    if (focused == nullptr || !focused->isEnabled() || !focused->isVisibleTo(this))
+        if (QWidget *first = FirstTabStop())
+            first->setFocus(Qt::TabFocusReason);
     // Without a window manager no activation event arrives; the first show is one.
     activated();
 }

@@ -3,6 +3,7 @@
 #include "framework/drawing.h"
 
 #include <QPainter>
+#include <cmath>
 
 namespace components {
 
@@ -42,12 +43,22 @@ void TImage::pictureChanged()
     update();
 }
 
+// Whole pixels stay sharp at whole scale factors; between them, smoothing evens out the
+// pixels that would otherwise be repeated unevenly.
+static void setScaling(QPainter &p, const QWidget *w)
+{
+    const qreal ratio = w->devicePixelRatioF();
+    p.setRenderHint(QPainter::SmoothPixmapTransform, ratio != std::floor(ratio));
+}
+
 void TImage::paintEvent(QPaintEvent *)
 {
-    if (m_shown.isNull())
-        return;
     QPainter p(this);
-    p.drawImage(QPoint(0, 0), m_shown);
+    if (!m_shown.isNull()) {
+        setScaling(p, this);
+        p.drawImage(QPoint(0, 0), m_shown);
+    }
+    paintFocusRect(p);
 }
 
 TStretchImage::TStretchImage(QWidget *parent) : TImage(parent) {}
@@ -65,7 +76,9 @@ void TStretchImage::paintEvent(QPaintEvent *event)
         return;
     }
     QPainter p(this);
+    setScaling(p, this);
     p.drawImage(rect(), Picture());
+    paintFocusRect(p);
 }
 
 } // namespace components

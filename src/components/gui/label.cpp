@@ -91,6 +91,7 @@ void TLabel::paintEvent(QPaintEvent *)
     p.setFont(font());
     p.setPen(framework::toQColor(fontColor()));
     p.drawText(rect(), textFlags(), m_caption);
+    paintFocusRect(p);
 }
 
 } // namespace components

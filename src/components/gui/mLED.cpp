@@ -1,5 +1,7 @@
 #include "components/mLED.h"
 
+#include <QAccessible>
+
 // Resources of a static library are linked in only when something refers to them.
 static void initLampResources()
 {
@@ -54,10 +56,39 @@ QImage TmLED::LoadLampBitmap(const QString &name)
     return QImage(QStringLiteral(":/leds/%1.bmp").arg(name), "BMP");
 }
 
+void TmLED::setStateTexts(const QString &lit, const QString &unlit)
+{
+    m_litText = lit;
+    m_unlitText = unlit;
+    announceState();
+}
+
+QString TmLED::StateText() const
+{
+    const QString &own = m_state == lsON ? m_litText : m_unlitText;
+    if (!own.isEmpty())
+        return own;
+    static const char *const colours[] = {"Yellow", "Red", "Green", "Blue"};
+    const int c = m_ledColor <= lcBlue ? m_ledColor : lcRed;
+    return QStringLiteral("%1 lamp %2")
+        .arg(QLatin1String(colours[c]),
+             m_state == lsON ? QLatin1String("on") : QLatin1String("off"));
+}
+
+void TmLED::announceState()
+{
+    // Assistive technology reads the state as the lamp's name.
+    if (!QAccessible::isActive())
+        return;
+    QAccessibleEvent event(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&event);
+}
+
 void TmLED::UpdateImage()
 {
     setPicture(LoadLampBitmap(ResourceName(m_ledColor, m_state, m_size)));
     update();
+    announceState();
 }
 
 } // namespace components

@@ -6,7 +6,11 @@
 
 namespace components {
 
-TCustomPanel::TCustomPanel(QWidget *parent) : TWinControl(parent) {}
+TCustomPanel::TCustomPanel(QWidget *parent) : TWinControl(parent)
+{
+    // A click on a panel leaves the focus where it is.
+    setFocusOnClick(false);
+}
 
 void TCustomPanel::setBevelInner(TBevelCut value)
 {
@@ -49,10 +53,34 @@ void TCustomPanel::paintBorder(QPainter &painter)
     painter.drawRect(QRect(0, 0, width() - 1, height() - 1));
 }
 
+void TCustomPanel::BevelColors(TBevelCut kind, framework::TColor &topLeft,
+                               framework::TColor &bottomRight) const
+{
+    const bool lowered = kind == bvLowered;
+    topLeft = lowered ? framework::clBtnShadow : framework::clBtnHighlight;
+    bottomRight = lowered ? framework::clBtnHighlight : framework::clBtnShadow;
+}
+
+void TCustomPanel::paintFrames(QPainter &painter)
+{
+    framework::TRect r = framework::TRect::fromQRect(clientRect());
+    framework::TColor tl, br;
+    if (m_bevelOuter != bvNone) {
+        BevelColors(m_bevelOuter, tl, br);
+        framework::Frame3D(painter, r, tl, br, m_bevelWidth);
+    }
+    framework::Frame3D(painter, r, Color(), Color(), m_borderWidth);
+    if (m_bevelInner != bvNone) {
+        BevelColors(m_bevelInner, tl, br);
+        framework::Frame3D(painter, r, tl, br, m_bevelWidth);
+    }
+}
+
 void TCustomPanel::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     p.fillRect(clientRect(), backgroundColor());
+    paintFrames(p);
     paintBorder(p);
 }
 

@@ -9,12 +9,23 @@ TToolBar::TToolBar(QWidget *parent) : TWinControl(parent)
 {
     setAlign(alTop);
     setHeight(29);
+    // A click on the bar between its items leaves the focus where it is.
+    setFocusOnClick(false);
 }
 
 void TToolBar::setButtonHeight(int value)
 {
     m_buttonHeight = std::max(0, value);
+    for (QObject *child : children())
+        fitButton(child);
     update();
+}
+
+void TToolBar::fitButton(QObject *child) const
+{
+    // The bar's item height is the height of its tool buttons, separators included.
+    if (auto *button = qobject_cast<TToolButton *>(child))
+        button->setHeight(m_buttonHeight);
 }
 
 void TToolBar::childEvent(QChildEvent *event)
@@ -24,6 +35,9 @@ void TToolBar::childEvent(QChildEvent *event)
     if (event->added())
         if (auto *w = qobject_cast<QWidget *>(event->child()))
             w->setVisible(true);
+    // Once more when the item is polished, after its own settings, which the bar overrides.
+    if (event->added() || event->polished())
+        fitButton(event->child());
 }
 
 void TToolBar::paintEvent(QPaintEvent *)

@@ -16,6 +16,8 @@ TWebBrowser::TWebBrowser(webview::IWebBrowserFactory &factory, QWidget *parent)
             why.isEmpty() ? QStringLiteral("The web browser plugin made no control") : why);
     QWidget *view = m_browser->widget();
     view->setGeometry(rect());
+    // The page is a tab stop of its own (the window's first, in its description).
+    setTabStop(true);
     setFocusProxy(view);
     m_browser->setEvents(this);
 }

@@ -288,6 +288,25 @@ void FillRect(QPainter &painter, const TRect &rect, TColor color)
     painter.fillRect(rect.toQRect(), toQColor(color));
 }
 
+void Frame3D(QPainter &p, TRect &r, TColor topLeft, TColor bottomRight, int w)
+{
+    const QColor tl = toQColor(topLeft);
+    const QColor br = toQColor(bottomRight);
+    r.bottom -= 1;
+    r.right -= 1;
+    for (int i = 0; i < w; ++i) {
+        p.setPen(QPen(tl, 1));
+        LineTo(p, {r.left, r.bottom}, {r.left, r.top});
+        LineTo(p, {r.left, r.top}, {r.right, r.top});
+        p.setPen(QPen(br, 1));
+        LineTo(p, {r.right, r.top}, {r.right, r.bottom});
+        LineTo(p, {r.right, r.bottom}, {r.left - 1, r.bottom});
+        r.inflate(-1, -1);
+    }
+    r.bottom += 1;
+    r.right += 1;
+}
+
 QRgb TransparentColorOf(const QImage &image)
 {
     if (image.isNull())

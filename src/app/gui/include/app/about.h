@@ -3,6 +3,8 @@
 #include "components/form.h"
 #include "framework/formreader.h"
 
+#include <QImage>
+
 namespace components {
 class TLabel;
 }
@@ -18,6 +20,8 @@ public:
 
     // The maker's home page that " Visit Me Online " opens.
     static QString homePage();
+    // The program's icon: 32 x 32 pixels in 16 colours, with transparent corners.
+    static QImage programIcon();
 
 public slots:
     void FormActivate(QObject *Sender);

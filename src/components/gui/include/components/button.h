@@ -6,7 +6,8 @@
 
 namespace components {
 
-// A push button: Default takes Enter on its window; ModalResult closes a modal window.
+// A push button: Default takes Enter on its window (see TForm), Cancel Escape; ModalResult
+// closes a modal window.
 class TButton : public TPlaced<QPushButton>
 {
     Q_OBJECT
@@ -34,6 +35,10 @@ public:
 
 signals:
     void OnClick(QObject *Sender);
+
+protected:
+    // A focused push button takes Enter itself, as the window's default would.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     bool m_cancel = false;

@@ -4,6 +4,7 @@
 
 #include <QFont>
 #include <QObject>
+#include <QPainter>
 #include <QWidget>
 #include <algorithm>
 
@@ -193,6 +194,14 @@ public:
     framework::TColor fontColor() const { return m_font->Color(); }
     QColor backgroundColor() const { return framework::toQColor(m_color); }
 
+    // A control that is not windowed but has a click handler (a link, a lamp) is reached with
+    // Tab too, shows its focus, and takes Space and Enter as a click.
+    bool KeyClickable() const { return m_keyClickable; }
+
+    // The click after a left press and release over the control; also the press action of
+    // assistive technology.
+    virtual void Click();
+
 signals:
     void OnClick(QObject *Sender);
     void OnDblClick(QObject *Sender);
@@ -213,14 +222,16 @@ protected:
     void setInitialColor(framework::TColor value);
 
     bool event(QEvent *event) override;
+    void connectNotify(const QMetaMethod &signal) override;
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
-    // The click after a left press and release over the control.
-    virtual void Click();
+    // The dotted focus frame on the control's edge while a key-clickable control has the focus.
+    void paintFocusRect(QPainter &painter) const;
 
 private:
     void adoptParentColor();
@@ -243,6 +254,7 @@ private:
     bool m_visible = true;
     bool m_clickPending = false;
     bool m_applyingParent = false;
+    bool m_keyClickable = false;
 };
 
 // A control that can take the keyboard focus.
@@ -270,10 +282,16 @@ signals:
 protected:
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
+    // Whether a click gives the control the focus while it is not a tab stop; containers
+    // (panels, bars, windows) leave it where it was.
+    void setFocusOnClick(bool value);
 
 private:
+    void applyFocusPolicy();
+
     int m_tabOrder = -1;
     bool m_tabStop = false;
+    bool m_focusOnClick = true;
 };
 
 // Windows key codes for the keys the components react to.

@@ -146,6 +146,7 @@ protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void focusInEvent(QFocusEvent *event) override;
     void focusOutEvent(QFocusEvent *event) override;
@@ -154,6 +155,9 @@ protected:
 private:
     friend class TdxStyleManager;
     void ensureDialogKeyFilter();
+    // The enter and leave hooks, once each way however the pointer's moves are reported.
+    void pointerEntered();
+    void pointerLeft();
 
     QString m_about;
     QString m_caption;
@@ -162,6 +166,7 @@ private:
     bool m_focused = false;
     bool m_pressed = false;
     bool m_activeControl = false;
+    bool m_pointerInside = false;
     qint32 m_modalResult = 0;
     QPointer<TdxStyleManager> m_styleManager;
     QPointer<QAction> m_action;

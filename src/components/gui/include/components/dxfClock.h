@@ -147,7 +147,7 @@ public:
                         framework::TColor bottomRight, int w);
     // Highlight and shadow of a bevel kind, from the border colour.
     void BevelColors(TBevelCut kind, framework::TColor &topLeft,
-                     framework::TColor &bottomRight) const;
+                     framework::TColor &bottomRight) const override;
 
 signals:
     void OnHourChange(QObject *Sender, double OldTime, double NewTime);

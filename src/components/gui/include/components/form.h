@@ -3,6 +3,7 @@
 #include "components/controls.h"
 
 class QEventLoop;
+class QScreen;
 
 namespace components {
 
@@ -80,6 +81,14 @@ public:
     // Lays out the children that are aligned to an edge or to the client area.
     void alignControls();
 
+    // The focus chain of the window: within each parent, the controls in their TabOrder.
+    QList<QWidget *> TabChain() const;
+    // The control that takes the focus first: the first tab stop of the chain that can take it.
+    QWidget *FirstTabStop() const;
+    // The screen the window is centred on: that of the window it is shown over, else the one
+    // that holds the pointer.
+    QScreen *PlacementScreen() const;
+
 signals:
     void OnActivate(QObject *Sender);
     void OnCreate(QObject *Sender);
@@ -90,6 +99,8 @@ protected:
     void resizeEvent(QResizeEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // Enter and Escape that no control took press the default or the cancel push button.
+    void keyPressEvent(QKeyEvent *event) override;
     void paintEvent(QPaintEvent *event) override;
     void colorChanged() override;
 
@@ -101,6 +112,7 @@ private:
     void applyFlags();
     void applySize();
     void centre();
+    void arrangeTabOrder();
 
     TBorderIcons m_borderIcons = TBorderIcons(biSystemMenu) | biMinimize | biMaximize;
     TFormBorderStyle m_borderStyle = bsSizeable;
@@ -110,7 +122,6 @@ private:
     TWindowState m_windowState = wsNormal;
     qint32 m_modalResult = 0;
     QEventLoop *m_modalLoop = nullptr;
-    bool m_placed = false;
 };
 
 } // namespace components

@@ -31,6 +31,11 @@ public:
     QString Copyright() const { return m_copyright; }
     void setCopyright(const QString &) {}
 
+    // What the lamp tells assistive technology while lit and while dark (by default its colour
+    // and "on" or "off"), so a window can say what the lamp stands for.
+    void setStateTexts(const QString &lit, const QString &unlit);
+    QString StateText() const;
+
     // "GOFF", "RONS", "BONB": colour letter, state word, size suffix.
     static QString ResourceName(TLEDColor color, TLEDState state, TLEDSize size);
     // The lamp bitmap of that name from the program's resources; empty when it is missing.
@@ -38,11 +43,14 @@ public:
 
 private:
     void UpdateImage();
+    void announceState();
 
     TLEDSize m_size = lzNormal;
     TLEDState m_state = lsOFF;
     TLEDColor m_ledColor = lcRed;
     QString m_copyright;
+    QString m_litText;
+    QString m_unlitText;
 };
 
 } // namespace components

@@ -42,9 +42,15 @@ public:
 
     // The area inside the window border, in widget coordinates.
     QRect clientRect() const { return contentsRect(); }
+    // The top-left and bottom-right colours of a bevel: the button highlight and shadow,
+    // swapped for a lowered one.
+    virtual void BevelColors(TBevelCut kind, framework::TColor &topLeft,
+                             framework::TColor &bottomRight) const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    // The outer bevel, the border and the inner bevel, each inside the previous one.
+    void paintFrames(QPainter &painter);
     // Draws the window border of bsSingle outside the client area.
     void paintBorder(QPainter &painter);
 

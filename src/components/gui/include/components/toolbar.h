@@ -4,7 +4,8 @@
 
 namespace components {
 
-// A bar across the top of its window that holds the toolbar items at their stored places.
+// A bar across the top of its window that holds the toolbar items at their stored places; its
+// tool buttons take the bar's ButtonHeight.
 class TToolBar : public TWinControl
 {
     Q_OBJECT
@@ -23,6 +24,8 @@ protected:
     void childEvent(QChildEvent *event) override;
 
 private:
+    void fitButton(QObject *child) const;
+
     int m_buttonHeight = 22;
     int m_buttonWidth = 23;
 };

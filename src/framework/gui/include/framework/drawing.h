@@ -95,6 +95,10 @@ void LineTo(QPainter &painter, QPoint from, QPoint to);
 // Fills the rectangle (right and bottom excluded) with the colour.
 void FillRect(QPainter &painter, const TRect &rect, TColor color);
 
+// A 3-D frame w pixels wide: the top and left edges in one colour, the bottom and right ones in
+// the other. The rectangle comes out shrunk by w on every side.
+void Frame3D(QPainter &painter, TRect &rect, TColor topLeft, TColor bottomRight, int w);
+
 // The colour of the bottom-left pixel, which marks a bitmap's transparent parts.
 QRgb TransparentColorOf(const QImage &image);
 // A copy in which every pixel of `key` colour is fully transparent.
