@@ -63,7 +63,7 @@ TEST_F(Screens, TheAboutBoxFollowsTheWindowNotThePointer)
     QCursor::setPos(left->geometry().center()); // the user looks elsewhere meanwhile
     bool centred = false;
     QTimer::singleShot(0, [&] {
-        QTest::qWaitFor([&] { return about->isVisible(); }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about->isVisible(); }, 5000));
         centred = centredOn(about.get(), right);
         about->close();
     });
@@ -188,7 +188,7 @@ TEST_F(HighDpi, AboutBoxLabelsAreSharpAndInPlace)
     ASSERT_TRUE(start({"http://intra/news", "/N"}));
     QImage shot;
     QTimer::singleShot(0, [&] {
-        QTest::qWaitFor([&] { return about->isVisible(); }, 5000);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return about->isVisible(); }, 5000));
         shot = onScreen(about.get());
         about->close();
     });

@@ -247,10 +247,12 @@ TEST_F(WindowsInUse, AboutBoxLabelsFitTheirPlaces)
                 EXPECT_LE(fm.boundingRect(l->Caption()).width(), l->width()) << name;
                 EXPECT_LE(fm.height(), l->height()) << name;
             }
-            for (TLabel *other : labels)
-                if (other != l && !other->Caption().isEmpty() && !l->Caption().isEmpty())
+            for (TLabel *other : labels) {
+                if (other != l && !other->Caption().isEmpty() && !l->Caption().isEmpty()) {
                     EXPECT_FALSE(l->geometry().intersects(other->geometry()))
                         << name << " / " << other->objectName().toStdString();
+                }
+            }
         }
         EXPECT_EQ(about->label("Label6")->geometry().right() + 1, 273);
     }
@@ -310,8 +312,9 @@ TEST_F(WindowsInUse, AssistiveTechnologyReadsEveryControl)
             QAccessibleInterface *i = accessible(w);
             ASSERT_NE(i, nullptr) << w->objectName().toStdString();
             EXPECT_NE(i->role(), QAccessible::NoRole) << w->objectName().toStdString();
-            if (i->role() != QAccessible::Separator)
+            if (i->role() != QAccessible::Separator) {
                 EXPECT_FALSE(i->text(QAccessible::Name).isEmpty()) << w->objectName().toStdString();
+            }
         }
     };
     checkAll(form.get());
