@@ -192,6 +192,32 @@ TEST_F(Windows, AboutBoxShowsTheDecisionsFiguresEveryTimeAndNavigationRepeats)
     EXPECT_EQ(browser().calls.filter("Navigate").size(), 2);
 }
 
+// The window appears without the About box; the first lamp click makes it, later ones reuse it.
+TEST_F(Windows, TheAboutBoxIsMadeAtTheFirstLampClick)
+{
+    env.arguments = QStringList{"http://intra/news", "/F"};
+    auto core = std::make_unique<TForm1Core>(env);
+    ASSERT_EQ(core->RunOnCreate(), TForm1Core::Outcome::Show);
+    registerFormClasses(reader, factory);
+    int made = 0;
+    form = std::make_unique<TForm1>(std::move(core), reader, [&] {
+        ++made;
+        about = std::make_unique<TAboutBox>(reader);
+        return about.get();
+    });
+    form->Show();
+    EXPECT_EQ(made, 0);
+    for (TmLED *led : {form->mLED1, form->mLED2, form->mLED1}) {
+        QTimer::singleShot(0, [&] {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return about && about->isVisible(); }, 10000));
+            click(about->findChild<QWidget *>("OKButton"));
+        });
+        click(led);
+    }
+    EXPECT_EQ(made, 1);
+    EXPECT_EQ(about->ModalResult(), 1);
+}
+
 TEST_F(Windows, ClosingTheWindowLeavesTheStamp)
 {
     testsupport::writeFile(stampFile(), "17\r\n");

@@ -85,7 +85,13 @@ void registerFormClasses(framework::FormReader &reader, webview::IWebBrowserFact
 
 TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
                TAboutBox *aboutBox)
-    : m_core(std::move(core)), m_aboutBox(aboutBox)
+    : TForm1(std::move(core), reader, [aboutBox] { return aboutBox; })
+{
+}
+
+TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
+               AboutBoxSource aboutBox)
+    : m_core(std::move(core)), m_aboutBoxSource(std::move(aboutBox))
 {
     // The creation handler ran in phase one; the rest of the description applies now.
     reader.createVisual(m_core->form(), this, m_core->components(), this,
@@ -188,14 +194,23 @@ void TForm1::WebBrowser1DownloadComplete(QObject *)
     mLED2->setState(TmLED::lsOFF);
 }
 
+void TForm1::showAboutBox()
+{
+    guarded([this] {
+        if (m_aboutBox == nullptr)
+            m_aboutBox = m_aboutBoxSource();
+        m_aboutBox->ShowModal();
+    });
+}
+
 void TForm1::mLED1Click(QObject *)
 {
-    m_aboutBox->ShowModal();
+    showAboutBox();
 }
 
 void TForm1::mLED2Click(QObject *)
 {
-    m_aboutBox->ShowModal();
+    showAboutBox();
 }
 
 void TForm1::WebBrowser1PrintFailed(QObject *, int code)

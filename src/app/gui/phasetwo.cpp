@@ -59,13 +59,17 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     browsers->configure(settings);
     // The page loads while the windows are built; the window's navigation takes it over.
     browsers->preload(core->environment().argument(1));
+    framework::FormReader reader;
+    registerFormClasses(reader, *browsers);
+    // The About box is made at the first click on a lamp: the first paint does not need it.
     std::unique_ptr<TAboutBox> about;
     std::unique_ptr<TForm1> form;
     try {
-        framework::FormReader reader;
-        registerFormClasses(reader, *browsers);
-        about = std::make_unique<TAboutBox>(reader);
-        form = std::make_unique<TForm1>(std::move(core), reader, about.get());
+        form = std::make_unique<TForm1>(std::move(core), reader, [&reader, &about] {
+            if (about == nullptr)
+                about = std::make_unique<TAboutBox>(reader);
+            return about.get();
+        });
     } catch (const framework::Exception &e) {
         framework::showErrorMessage(e.message());
         return 1;

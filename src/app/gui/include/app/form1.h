@@ -3,6 +3,7 @@
 #include "app/form1core.h"
 #include "components/form.h"
 
+#include <functional>
 #include <memory>
 
 class TAboutBox;
@@ -26,7 +27,13 @@ class TForm1 : public components::TForm
 {
     Q_OBJECT
 public:
+    // Gives the About box when a lamp is clicked; made on first demand, so that the window
+    // appears without it.
+    using AboutBoxSource = std::function<TAboutBox *()>;
+
     // The description's controls are created here by `reader` (see registerFormClasses).
+    TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
+           AboutBoxSource aboutBox);
     TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &reader,
            TAboutBox *aboutBox);
     ~TForm1() override;
@@ -65,5 +72,8 @@ private:
     void endProgram();
 
     std::unique_ptr<TForm1Core> m_core;
-    TAboutBox *m_aboutBox;
+    void showAboutBox();
+
+    AboutBoxSource m_aboutBoxSource;
+    TAboutBox *m_aboutBox = nullptr;
 };
