@@ -1,6 +1,7 @@
 #include "app/form1core.h"
 #include "app/phasetwo.h"
 #include "framework/application.h"
+#include "framework/startuplog.h"
 #include "platform/display.h"
 #include "platform/dynlib.h"
 
@@ -42,6 +43,8 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     } catch (const framework::Exception &e) {
         error = e.message();
     }
+    qCInfo(framework::lcStartup, "decision: %s",
+           !error.isEmpty() ? "error" : (show ? "show" : "end"));
     if (error.isEmpty() && !show)
         return 0;
 
@@ -50,8 +53,7 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     if (!platform::displayAvailable()) {
         if (!error.isEmpty())
             printLine(withStop);
-        printLine(QStringLiteral("ldpn: cannot open a display to show the %1")
-                      .arg(error.isEmpty() ? QStringLiteral("window") : QStringLiteral("error")));
+        printLine(noDisplayLine(!error.isEmpty()));
         return 1;
     }
     std::string why;
