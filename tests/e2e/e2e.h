@@ -19,7 +19,8 @@ int scaled(int ms);
 bool waitFor(const std::function<bool()> &done, int timeoutMs,
              const std::function<bool()> &ended = {});
 
-// libfaketime, to start the program on a chosen day; empty when it is not installed.
+// libfaketime, to start the program on a chosen day; empty when it is not installed or
+// DAYPANE_TEST_WITHOUT_FAKETIME is set. Cases that need a day of their own skip without it.
 QString fakeTimeLibrary();
 
 // An environment for ldpn: its own data folder, no display unless asked for, a fixed day.

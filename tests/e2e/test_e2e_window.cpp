@@ -149,7 +149,8 @@ protected:
     void waitUntilReady(e2e::Background &ldpn, const PageServer &server, const e2e::Window &w)
     {
         ASSERT_TRUE(e2e::waitFor([&] { return server.requests() >= 1; }, 30000,
-                                 [&] { return !ldpn.running(); }));
+                                 [&] { return !ldpn.running(); }))
+            << ldpn.err().toStdString();
         ASSERT_TRUE(
             e2e::waitFor([&] { return pageShown(w); }, 30000, [&] { return !ldpn.running(); }))
             << ldpn.err().toStdString();
@@ -195,7 +196,7 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
     e2e::Background ldpn(runEnv, {server.url(), "0"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(ldpn, server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
 }
@@ -207,7 +208,7 @@ TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(ldpn, server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("12\r\n"));
 }
@@ -218,7 +219,7 @@ TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(ldpn, server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 353);
     // The opener runs detached; it renames its record into place when it is whole.
     ASSERT_TRUE(e2e::waitFor([&] { return QFile::exists(openedPath()); }, 10000));
@@ -231,7 +232,7 @@ TEST_F(WindowEndToEnd, AboutBoxOpensFromALampAndClosingItNavigatesAgain)
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(ldpn, server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     for (int round = 1; round <= 2; ++round) {
         clickAt(w->x + 16 + 11, w->y + 2 + 11);
         const auto about = e2e::waitForWindow(QStringLiteral("About"), 10000, &ldpn);
@@ -267,7 +268,7 @@ TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(ldpn, server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     const auto ended = [&] { return !ldpn.running(); };
     clickAt(w->x + 217 + 68, w->y + 2 + 11);
     ASSERT_TRUE(e2e::waitFor([&] { return jobs() == before + 1; }, 30000, ended));
