@@ -7,7 +7,7 @@
 include_guard(GLOBAL)
 
 option(DAYPANE_FUZZ "Build the libFuzzer targets (clang only)" OFF)
-set(DAYPANE_FUZZ_RUNS 200000 CACHE STRING "Executions of each fuzz target in its test")
+set(DAYPANE_FUZZ_RUNS 500000 CACHE STRING "Executions of each fuzz target in its test")
 
 if(DAYPANE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
