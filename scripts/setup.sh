@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs what the build and the tests need on Debian 12, then configures and builds.
-# Usage: scripts/setup.sh [build-dir]
+# Usage: scripts/setup.sh [build-dir [cmake options...]] | --packages-only
 set -euo pipefail
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$here/build}"
+shift $(($# > 0 ? 1 : 0))
 
 packages=(
   build-essential cmake ninja-build pkg-config
@@ -14,6 +15,7 @@ packages=(
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
   fonts-liberation2 fontconfig libfreetype-dev
   libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin
+  clang libclang-rt-14-dev
 )
 
 sudo_cmd=()
@@ -32,5 +34,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
   DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+[ "$build" = --packages-only ] && exit 0
+cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"

@@ -3,6 +3,7 @@
 #include "directory/config.h"
 #include "directory/source.h"
 #include "framework/application.h"
+#include "framework/startuplog.h"
 #include "platform/display.h"
 #include "platform/dynlib.h"
 #include "platform/username.h"
@@ -45,6 +46,8 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     } catch (const framework::Exception &e) {
         error = e.message();
     }
+    qCInfo(framework::lcStartup, "decision: %s",
+           !error.isEmpty() ? "error" : (show ? "show" : "end"));
     if (error.isEmpty() && !show)
         return 0;
 
@@ -53,8 +56,7 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     if (!platform::displayAvailable()) {
         if (!error.isEmpty())
             printLine(withStop);
-        printLine(QStringLiteral("ldpn: cannot open a display to show the %1")
-                      .arg(error.isEmpty() ? QStringLiteral("window") : QStringLiteral("error")));
+        printLine(noDisplayLine(!error.isEmpty()));
         return 1;
     }
     std::string why;

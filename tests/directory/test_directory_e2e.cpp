@@ -325,8 +325,9 @@ TEST_F(DirectoryEndToEnd, TheCaptionNamesTheEntryAndItsPreviousLogin)
     run.useDisplay();
     run.env << "TZ=Asia/Tokyo"; // nine hours from UTC, so that a missing conversion would show
     e2e::Background ldpn(run, {kUrl, "/N"});
-    const auto window = e2e::waitForWindow(QStringLiteral("Last Login"));
-    ASSERT_TRUE(window.has_value()) << ldpn.process().readAllStandardError().constData();
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().constData();
+    const auto window = e2e::waitForWindow(QStringLiteral("Last Login"), 20000, &ldpn);
+    ASSERT_TRUE(window.has_value()) << ldpn.err().constData();
     EXPECT_EQ(window->name,
               QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 17:15:00"));
 }

@@ -1,16 +1,103 @@
 #include "e2e.h"
 
+#include <QDeadlineTimer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcessEnvironment>
 #include <QRegularExpression>
-#include <QThread>
+#include <chrono>
+#include <cmath>
+#include <thread>
 
 namespace e2e {
+namespace {
+
+double timeoutFactor()
+{
+    static const double factor = [] {
+        bool ok = false;
+        const double f = qEnvironmentVariable("DAYPANE_TEST_TIMEOUT_FACTOR").toDouble(&ok);
+        return ok && f > 0 && std::isfinite(f) ? f : 1.0;
+    }();
+    return factor;
+}
+
+QProcessEnvironment environmentOf(const QStringList &changes)
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &kv : changes) {
+        const qsizetype eq = kv.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            env.remove(kv);
+        else
+            env.insert(kv.left(eq), kv.mid(eq + 1));
+    }
+    return env;
+}
+
+// A helper program's standard output; empty when it fails or takes too long.
+QByteArray output(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(program, args);
+    if (!p.waitForFinished(scaled(10000))) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return p.exitCode() == 0 ? p.readAllStandardOutput() : QByteArray();
+}
+
+bool viewable(const QString &id)
+{
+    return output(QStringLiteral("xwininfo"), {QStringLiteral("-id"), id})
+        .contains("Map State: IsViewable");
+}
+
+std::optional<Window> findWindow(const QString &part)
+{
+    // Lines look like:  0x400005 "Title": ("ldpn" "ldpn")  600x335+212+216  +212+216
+    static const QRegularExpression line(
+        QStringLiteral("^\\s*(0x[0-9a-f]+) \"(.*)\": "
+                       ".*?\\s(\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+([+-]-?\\d+)([+-]-?\\d+)"));
+    const QByteArray tree =
+        output(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
+    for (const QString &l : QString::fromUtf8(tree).split(QLatin1Char('\n'))) {
+        const auto m = line.match(l);
+        if (m.hasMatch() && m.captured(2).contains(part) && viewable(m.captured(1)))
+            return Window{m.captured(1),         m.captured(2),         m.captured(3).toInt(),
+                          m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()};
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+int scaled(int ms)
+{
+    return int(std::lround(ms * timeoutFactor()));
+}
+
+bool waitFor(const std::function<bool()> &done, int timeoutMs, const std::function<bool()> &ended)
+{
+    const QDeadlineTimer deadline(scaled(timeoutMs));
+    for (;;) {
+        if (done())
+            return true;
+        if (deadline.hasExpired() || (ended && ended()))
+            return done();
+        // The pause of a poll, not a wait for something to happen by itself.
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
 
 QString fakeTimeLibrary()
 {
+    // The sanitizer pass runs without it: it must not be preloaded before their runtime.
+    if (qEnvironmentVariableIsSet("DAYPANE_TEST_WITHOUT_FAKETIME"))
+        return {};
     for (const char *p : {"/usr/lib/x86_64-linux-gnu/faketime/libfaketime.so.1",
                           "/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1",
                           "/usr/lib/faketime/libfaketime.so.1"})
@@ -44,58 +131,86 @@ void Run::useDisplay()
     env.removeAll(QStringLiteral("DISPLAY"));
 }
 
-std::optional<Window> waitForWindow(const QString &part, int timeoutMs)
+testsupport::RunResult Run::ldpn(const QStringList &args, int timeoutMs) const
 {
-    QElapsedTimer timer;
-    timer.start();
-    // Lines look like:  0x400005 "Title": ("ldpn" "ldpn")  600x335+212+216  +212+216
-    static const QRegularExpression line(
-        QStringLiteral("^\\s*(0x[0-9a-f]+) \"(.*)\": "
-                       ".*?\\s(\\d+)x(\\d+)[+-]-?\\d+[+-]-?\\d+\\s+([+-]-?\\d+)([+-]-?\\d+)"));
-    while (timer.elapsed() < timeoutMs) {
-        QProcess p;
-        p.start(QStringLiteral("xwininfo"), {QStringLiteral("-root"), QStringLiteral("-tree")});
-        p.waitForFinished(5000);
-        for (const QString &l : QString::fromUtf8(p.readAllStandardOutput()).split('\n')) {
-            const auto m = line.match(l);
-            if (m.hasMatch() && m.captured(2).contains(part))
-                return Window{m.captured(1),         m.captured(2),         m.captured(3).toInt(),
-                              m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt()};
-        }
-        QThread::msleep(100);
-    }
-    return std::nullopt;
+    Background program(*this, args, false);
+    testsupport::RunResult r;
+    if (!program.waitForEnd(timeoutMs))
+        return r; // the destructor ends it; a hang shows as exit code -1
+    r.exitCode = program.exitCode();
+    r.crashed = program.crashed();
+    r.out = program.out();
+    r.err = program.err();
+    return r;
 }
 
-Background::Background(const Run &run, const QStringList &args)
+std::optional<Window> waitForWindow(const QString &part, int timeoutMs, Background *owner)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const QString &kv : run.env) {
-        const qsizetype eq = kv.indexOf(QLatin1Char('='));
-        if (eq < 0)
-            env.remove(kv);
-        else
-            env.insert(kv.left(eq), kv.mid(eq + 1));
-    }
+    std::optional<Window> found;
+    waitFor([&] { return (found = findWindow(part)).has_value(); }, timeoutMs,
+            [owner] { return owner != nullptr && !owner->running(); });
+    return found;
+}
+
+Background::Background(const Run &run, const QStringList &args, bool milestones)
+{
+    QProcessEnvironment env = environmentOf(run.env);
+    env.remove(QStringLiteral("QT_MESSAGE_PATTERN")); // the lines waited for keep Qt's format
+    if (milestones)
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("daypane.startup=true"));
+    else
+        env.remove(QStringLiteral("QT_LOGGING_RULES"));
     m_process.setProcessEnvironment(env);
+    // Files, never pipes: a chatty child must not stall on a pipe nobody reads.
+    m_process.setStandardInputFile(QProcess::nullDevice());
+    m_process.setStandardOutputFile(m_files.filePath(QStringLiteral("stdout")));
+    m_process.setStandardErrorFile(m_files.filePath(QStringLiteral("stderr")));
     m_process.start(QStringLiteral(LDPN_PATH), args);
-    m_process.waitForStarted();
+    m_process.waitForStarted(scaled(30000));
 }
 
 Background::~Background()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.terminate();
-        if (!m_process.waitForFinished(5000)) {
+        if (!m_process.waitForFinished(scaled(10000))) {
             m_process.kill();
             m_process.waitForFinished();
         }
     }
 }
 
-testsupport::RunResult Run::ldpn(const QStringList &args, int timeoutMs) const
+bool Background::running()
 {
-    return testsupport::runProgram(QStringLiteral(LDPN_PATH), args, env, timeoutMs);
+    return m_process.state() != QProcess::NotRunning && !m_process.waitForFinished(0);
+}
+
+bool Background::waitForLine(const QByteArray &line, int timeoutMs)
+{
+    const QByteArray whole = '\n' + line + '\n';
+    return waitFor([&] { return ('\n' + err()).contains(whole); }, timeoutMs,
+                   [this] { return !running(); });
+}
+
+bool Background::waitForShown(int timeoutMs)
+{
+    return waitForLine("daypane.startup: window shown", timeoutMs);
+}
+
+bool Background::waitForEnd(int timeoutMs)
+{
+    return m_process.state() == QProcess::NotRunning ||
+           m_process.waitForFinished(scaled(timeoutMs));
+}
+
+QByteArray Background::out() const
+{
+    return testsupport::readFile(m_files.filePath(QStringLiteral("stdout")));
+}
+
+QByteArray Background::err() const
+{
+    return testsupport::readFile(m_files.filePath(QStringLiteral("stderr")));
 }
 
 } // namespace e2e

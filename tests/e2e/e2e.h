@@ -5,11 +5,22 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <functional>
 #include <optional>
 
 namespace e2e {
 
-// libfaketime, to start the program on a chosen day; empty when it is not installed.
+// A limit of these tests scaled by DAYPANE_TEST_TIMEOUT_FACTOR (1 when unset or not a positive
+// number), so a slow or busy machine gets more time without a change to the tests.
+int scaled(int ms);
+
+// Polls `done` until it holds, for at most `timeoutMs` (scaled). A wait on a process passes its
+// end as `ended`, so that the wait gives up at once instead of running out its time.
+bool waitFor(const std::function<bool()> &done, int timeoutMs,
+             const std::function<bool()> &ended = {});
+
+// libfaketime, to start the program on a chosen day; empty when it is not installed or
+// DAYPANE_TEST_WITHOUT_FAKETIME is set. Cases that need a day of their own skip without it.
 QString fakeTimeLibrary();
 
 // An environment for ldpn: its own data folder, no display unless asked for, a fixed day.
@@ -19,6 +30,7 @@ struct Run
     QStringList env;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
     QString stampPath() const { return home.path() + "/dpn.qcf"; }
+    // Runs ldpn to its end (killed after the scaled limit).
     testsupport::RunResult ldpn(const QStringList &args, int timeoutMs = 30000) const;
     // Keeps the display the test runs on, so a window can appear.
     void useDisplay();
@@ -35,18 +47,39 @@ struct Window
     int y = 0;
 };
 
-// Polls the display until a named window whose name contains `part` appears.
-std::optional<Window> waitForWindow(const QString &part, int timeoutMs = 20000);
+class Background;
 
-// Runs ldpn in the background for a window test; ends it when destroyed.
+// The first viewable window whose name contains `part`, polled for at most `timeoutMs` (scaled;
+// 0 looks once). Gives up at once when `owner`, the program that should show it, has ended.
+std::optional<Window> waitForWindow(const QString &part, int timeoutMs = 20000,
+                                    Background *owner = nullptr);
+
+// Runs ldpn in the background, its output going to files, with its start-up milestones on
+// standard error unless `milestones` is false; ends it when destroyed.
 class Background
 {
 public:
-    Background(const Run &run, const QStringList &args);
+    Background(const Run &run, const QStringList &args, bool milestones = true);
     ~Background();
-    QProcess &process() { return m_process; }
+    Background(const Background &) = delete;
+    Background &operator=(const Background &) = delete;
+
+    // Waits until standard error holds `line` as a whole line; false when the program ends
+    // without writing it or the (scaled) time is up.
+    bool waitForLine(const QByteArray &line, int timeoutMs = 30000);
+    // The window is on the screen.
+    bool waitForShown(int timeoutMs = 30000);
+    // Waits for the program to end; false when it still runs after the (scaled) time.
+    bool waitForEnd(int timeoutMs = 30000);
+    bool running();
+    qint64 pid() const { return m_process.processId(); }
+    int exitCode() const { return m_process.exitCode(); }
+    bool crashed() const { return m_process.exitStatus() != QProcess::NormalExit; }
+    QByteArray out() const;
+    QByteArray err() const;
 
 private:
+    QTemporaryDir m_files;
     QProcess m_process;
 };
 

@@ -6,11 +6,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-#include <QThread>
 #include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
@@ -47,19 +45,11 @@ QImage screenshot(const QString &path)
     return QImage(path).convertToFormat(QImage::Format_RGB32);
 }
 
-// Polls until `done` holds; gives up at once when the program has ended.
-bool waitFor(const std::function<bool()> &done, QProcess &program, int ms = 30000)
+// Polls until `done` holds, for at most `ms` (scaled); gives up at once when the program has
+// ended.
+bool waitFor(const std::function<bool()> &done, e2e::Background &program, int ms = 30000)
 {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < ms) {
-        if (done())
-            return true;
-        if (program.state() == QProcess::NotRunning)
-            return done();
-        QThread::msleep(100);
-    }
-    return done();
+    return e2e::waitFor(done, ms, [&program] { return !program.running(); });
 }
 
 bool mapped(const e2e::Window &w)
@@ -69,7 +59,7 @@ bool mapped(const e2e::Window &w)
 
 // A window whose name contains `part` once it is mapped; found afresh each time, as it exists
 // before it is placed and shown.
-std::optional<e2e::Window> shownWindow(const QString &part, QProcess &program, int ms = 30000)
+std::optional<e2e::Window> shownWindow(const QString &part, e2e::Background &program, int ms = 30000)
 {
     std::optional<e2e::Window> w;
     waitFor(
@@ -155,7 +145,7 @@ protected:
         std::optional<e2e::Window> w;
         const bool ready = waitFor(
             [&] {
-                w = shownWindow(QStringLiteral("Last Login"), ldpn.process(), 1);
+                w = shownWindow(QStringLiteral("Last Login"), ldpn, 1);
                 if (!w) {
                     lastSeen = "no window shown";
                     return false;
@@ -172,10 +162,9 @@ protected:
                                .toStdString();
                 return lamp == kLitGreen && page == kPageWhite;
             },
-            ldpn.process(), 120000);
-        if (ldpn.process().state() == QProcess::NotRunning)
-            lastSeen +=
-                "; the program ended: " + ldpn.process().readAllStandardError().toStdString();
+            ldpn, 120000);
+        if (!ldpn.running())
+            lastSeen += "; the program ended: " + ldpn.err().toStdString();
         return ready ? w : std::nullopt;
     }
 
@@ -191,7 +180,7 @@ TEST_F(Faces, AboutBoxShowsTheIconTheBevelsAndAWorkingLinkAndEnterOnThePanelClos
     ASSERT_TRUE(w.has_value()) << lastSeen;
     pointTo({w->x + 16 + 11, w->y + 2 + 11});
     xdotool({"click", "1"});
-    const auto about = shownWindow(QStringLiteral("About"), ldpn.process(), 10000);
+    const auto about = shownWindow(QStringLiteral("About"), ldpn, 10000);
     ASSERT_TRUE(about.has_value());
     const QPoint panel(about->x + 8, about->y + 8);
     QImage shot;
@@ -202,7 +191,7 @@ TEST_F(Faces, AboutBoxShowsTheIconTheBevelsAndAWorkingLinkAndEnterOnThePanelClos
             return px(shot, panel) == 0x808080 &&
                    px(shot, panel + QPoint(173 + 40, 87 + 1)) == 0x000080;
         },
-        ldpn.process(), 10000));
+        ldpn, 10000));
 
     // The icon: its navy frame and white page inside the image's place.
     const QRect icon(panel + QPoint(4, 4), QSize(33, 33));
@@ -223,17 +212,17 @@ TEST_F(Faces, AboutBoxShowsTheIconTheBevelsAndAWorkingLinkAndEnterOnThePanelClos
     // A click on the link hands the home page to the desktop; the box stays.
     pointTo(link.center());
     xdotool({"click", "1"});
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(openedPath()); }, ldpn.process(), 10000));
+    ASSERT_TRUE(waitFor([&] { return QFile::exists(openedPath()); }, ldpn, 10000));
     EXPECT_TRUE(waitFor([&] { return testsupport::readFile(openedPath()).startsWith("https://"); },
-                        ldpn.process(), 5000));
+                        ldpn, 5000));
     EXPECT_TRUE(mapped(*about));
 
     // A click on the panel, then Enter: the default button closes the box.
     pointTo(panel + QPoint(275, 100));
     xdotool({"click", "1"});
     xdotool({"key", "Return"});
-    EXPECT_TRUE(waitFor([&] { return !mapped(*about); }, ldpn.process(), 10000));
-    EXPECT_EQ(ldpn.process().state(), QProcess::Running);
+    EXPECT_TRUE(waitFor([&] { return !mapped(*about); }, ldpn, 10000));
+    EXPECT_TRUE(ldpn.running());
 }
 
 TEST_F(Faces, ThePageHasTheFirstFocusSoEnterStaysInIt)
@@ -244,12 +233,12 @@ TEST_F(Faces, ThePageHasTheFirstFocusSoEnterStaysInIt)
     const QPoint page(w->x + 300, w->y + 200);
     xdotool({"key", "a"});
     ASSERT_TRUE(waitFor([&] { return px(screenshot(shotPath()), page) == kKeyGreen; },
-                        ldpn.process(), 10000));
+                        ldpn, 10000));
     xdotool({"key", "Return"});
     ASSERT_TRUE(waitFor([&] { return px(screenshot(shotPath()), page) == kEnterBlue; },
-                        ldpn.process(), 10000));
+                        ldpn, 10000));
     // Enter went to the page, not to Exit: the program runs on and wrote no day stamp.
-    EXPECT_EQ(ldpn.process().state(), QProcess::Running);
+    EXPECT_TRUE(ldpn.running());
     EXPECT_FALSE(QFile::exists(runEnv.stampPath()));
 }
 
@@ -262,7 +251,7 @@ TEST_F(Faces, AButtonHeldAndDraggedOffIsPressedButNotHotAndDoesNotClick)
     // A pixel of the ring's top row tells the states apart.
     const QPoint ring = exit + QPoint(10, 1);
     auto shows = [&](QRgb colour) {
-        return waitFor([&] { return px(screenshot(shotPath()), ring) == colour; }, ldpn.process(),
+        return waitFor([&] { return px(screenshot(shotPath()), ring) == colour; }, ldpn,
                        10000);
     };
     const QRgb highlight = 0xFFF3CE, clicked = 0xD6CFC6, focused = 0xCEE7FF;
@@ -275,7 +264,7 @@ TEST_F(Faces, AButtonHeldAndDraggedOffIsPressedButNotHotAndDoesNotClick)
     xdotool({"mouseup", "1"});
     pointTo(exit + QPoint(68, 11)); // back over it: hot again, and no click happened
     EXPECT_TRUE(shows(highlight));
-    EXPECT_EQ(ldpn.process().state(), QProcess::Running);
+    EXPECT_TRUE(ldpn.running());
     EXPECT_FALSE(QFile::exists(runEnv.stampPath()));
 }
 

@@ -4,7 +4,7 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <gtest/gtest.h>
 
@@ -77,20 +77,19 @@ TEST(LeanWindow, ThePageNeedsOneRendererAndNoGpuOrHelperProcessesNorOpenGl)
     const QString page = pages.filePath(QStringLiteral("solid.html"));
     testsupport::writeFile(page, "<html><body style='background:#2e8b57'>news</body></html>");
     e2e::Background ldpn(run, {QUrl::fromLocalFile(page).toString(), "/F"});
-    ASSERT_TRUE(e2e::waitForWindow(QStringLiteral("Last Login")).has_value());
-    const qint64 pid = ldpn.process().processId();
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().constData();
+    const qint64 pid = ldpn.pid();
     // The page is shown by a process that the zygote forks.
     QList<Process> tree;
-    ASSERT_TRUE(QTest::qWaitFor(
+    ASSERT_TRUE(e2e::waitFor(
         [&] {
             tree = descendants(pid);
             return ofType(tree, "zygote") >
-                       int(std::count_if(tree.begin(), tree.end(),
-                                         [&](const Process &p) { return p.parent == pid; })) ||
-                   ldpn.process().state() == QProcess::NotRunning;
+                   int(std::count_if(tree.begin(), tree.end(),
+                                     [&](const Process &p) { return p.parent == pid; }));
         },
-        30000));
-    ASSERT_EQ(ldpn.process().state(), QProcess::Running);
+        30000, [&] { return !ldpn.running(); }));
+    ASSERT_TRUE(ldpn.running()) << ldpn.err().constData();
 
     QStringList lines;
     for (const Process &p : tree)

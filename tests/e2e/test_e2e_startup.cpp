@@ -1,9 +1,98 @@
 #include "e2e.h"
 
 #include <QFile>
+#include <QLocalSocket>
+#include <QMetaObject>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <atomic>
 #include <gtest/gtest.h>
 
 namespace {
+
+bool onADisplay()
+{
+    return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
+// A display reached over TCP that passes the first `forwarded` connections on to the test's
+// own display and drops every later one: a server that goes away after the program has looked
+// for it. Runs in a thread of its own, so the test may block while it answers.
+class VanishingDisplay
+{
+public:
+    explicit VanishingDisplay(int forwarded) : m_forwarded(forwarded)
+    {
+        m_thread.start();
+        QMetaObject::invokeMethod(
+            m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
+    }
+    ~VanishingDisplay()
+    {
+        QMetaObject::invokeMethod(
+            m_context, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
+        m_thread.quit();
+        m_thread.wait();
+        delete m_context;
+    }
+    // Empty when no port was free.
+    QString name() const
+    {
+        return m_number < 0 ? QString() : QStringLiteral("127.0.0.1:%1").arg(m_number);
+    }
+    int connections() const { return m_connections.load(); }
+
+private:
+    void listen()
+    {
+        m_server = new QTcpServer;
+        // Display N over TCP is port 6000 + N.
+        for (int n = 100; n < 1000 && m_number < 0; ++n)
+            if (m_server->listen(QHostAddress::LocalHost, quint16(6000 + n)))
+                m_number = n;
+        QObject::connect(m_server, &QTcpServer::newConnection, m_server, [this] {
+            while (QTcpSocket *client = m_server->nextPendingConnection()) {
+                if (++m_connections > m_forwarded)
+                    client->abort();
+                else
+                    forward(client);
+            }
+        });
+    }
+
+    void forward(QTcpSocket *client)
+    {
+        QString display = qEnvironmentVariable("DISPLAY");
+        display =
+            display.mid(display.indexOf(QLatin1Char(':')) + 1).section(QLatin1Char('.'), 0, 0);
+        auto *server = new QLocalSocket(client);
+        server->connectToServer(QStringLiteral("/tmp/.X11-unix/X") + display);
+        if (!server->waitForConnected(e2e::scaled(5000))) {
+            client->abort();
+            return;
+        }
+        QObject::connect(client, &QTcpSocket::readyRead, server,
+                         [client, server] { server->write(client->readAll()); });
+        QObject::connect(server, &QLocalSocket::readyRead, client,
+                         [client, server] { client->write(server->readAll()); });
+        QObject::connect(client, &QTcpSocket::disconnected, client, &QObject::deleteLater);
+        QObject::connect(server, &QLocalSocket::disconnected, client,
+                         &QTcpSocket::disconnectFromHost);
+        server->write(client->readAll());
+    }
+
+    const int m_forwarded;
+    QThread m_thread;
+    QObject *m_context = [this] {
+        auto *o = new QObject;
+        o->moveToThread(&m_thread);
+        return o;
+    }();
+    QTcpServer *m_server = nullptr;
+    int m_number = -1;
+    std::atomic<int> m_connections{0};
+};
 
 TEST(Startup, MissingArgumentsEndQuietly)
 {
@@ -19,7 +108,7 @@ TEST(Startup, MissingArgumentsEndQuietly)
 TEST(Startup, IntervalNotDueEndsWithoutDisplayAndKeepsTheStamp)
 {
     if (e2e::fakeTimeLibrary().isEmpty())
-        GTEST_SKIP() << "libfaketime is not installed";
+        GTEST_SKIP() << "needs libfaketime";
     e2e::Run run("2026-07-19 10:00:00"); // day 200
     testsupport::writeFile(run.stampPath(), "197\r\n");
     const auto r = run.ldpn({"http://intra/", "7"});
@@ -88,52 +177,117 @@ TEST(Startup, DuePageWithoutDisplayFailsCleanly)
     const auto u = unreachable.ldpn({"http://intra/", "/F"});
     EXPECT_EQ(u.exitCode, 1);
     EXPECT_FALSE(u.crashed);
+    EXPECT_EQ(u.err, QByteArray("ldpn: cannot open a display to show the window\n"));
+}
+
+// The start-up milestones that scripts and these tests wait on: one line when the decision is
+// made, naming it, and none at all unless the category is enabled.
+TEST(Startup, TheDecisionIsOneMilestoneLine)
+{
+    struct Case
+    {
+        QStringList args;
+        QByteArray stamp;
+        QByteArray line;
+    };
+    for (const Case &c :
+         {Case{{}, {}, "daypane.startup: decision: end\n"},
+          Case{{"http://intra/", "99999"}, "1\r\n", "daypane.startup: decision: end\n"},
+          Case{{"http://intra/", "/F"}, {}, "daypane.startup: decision: show\n"},
+          Case{{"http://intra/", "abc"}, {}, "daypane.startup: decision: error\n"}}) {
+        e2e::Run run;
+        if (!c.stamp.isEmpty())
+            testsupport::writeFile(run.stampPath(), c.stamp);
+        e2e::Background ldpn(run, c.args);
+        ASSERT_TRUE(ldpn.waitForEnd()) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(ldpn.err().startsWith(c.line)) << ldpn.err().toStdString();
+        EXPECT_EQ(ldpn.err().count("daypane.startup:"), 1) << ldpn.err().toStdString();
+    }
+}
+
+// Qt's platform plugin ends the process with an abort when it cannot start; the program ends
+// with its own line and status 1 instead.
+TEST(Startup, APlatformThatCannotStartEndsWithOneLineAndNoCoreDump)
+{
+    e2e::Run window;
+    window.env << "QT_QPA_PLATFORM=daypane-no-such-platform";
+    const auto w = window.ldpn({"http://intra/", "/F"});
+    EXPECT_EQ(w.exitCode, 1);
+    EXPECT_FALSE(w.crashed);
+    EXPECT_EQ(w.err, QByteArray("ldpn: cannot open a display to show the window\n"));
+
+    e2e::Run box;
+    box.env << "QT_QPA_PLATFORM=daypane-no-such-platform";
+    const auto b = box.ldpn({"http://intra/", "abc"});
+    EXPECT_EQ(b.exitCode, 1);
+    EXPECT_FALSE(b.crashed);
+    EXPECT_EQ(b.err, QByteArray("'abc' is not a valid integer value.\n"
+                                "ldpn: cannot open a display to show the error\n"));
+}
+
+TEST(Startup, ADisplayThatGoesAwayAfterTheProbesEndsWithOneLineAndNoCoreDump)
+{
+    if (!onADisplay())
+        GTEST_SKIP() << "needs the virtual display the test runs on";
+    // Phase one and phase two each look once and get through; the connection of the window's
+    // own is dropped.
+    VanishingDisplay display(2);
+    ASSERT_FALSE(display.name().isEmpty()) << "no free port for the display";
+    e2e::Run run;
+    run.env << "DISPLAY=" + display.name();
+    const auto r = run.ldpn({"http://intra/", "/F"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, QByteArray("ldpn: cannot open a display to show the window\n"));
+    EXPECT_GE(display.connections(), 3); // the window's connection was tried, and dropped
 }
 
 TEST(Startup, DuePageShowsTheWindowWithTheDecisionsCaption)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (!onADisplay())
         GTEST_SKIP() << "needs the virtual display the test runs on";
     e2e::Run run; // no directory client: the previous login is day 0
     run.useDisplay();
     e2e::Background ldpn(run, {"http://intra/", "/N"});
-    const auto w = e2e::waitForWindow(QStringLiteral("Last Login"));
-    ASSERT_TRUE(w.has_value());
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().toStdString();
+    const auto w = e2e::waitForWindow(QStringLiteral("Last Login"), 20000, &ldpn);
+    ASSERT_TRUE(w.has_value()) << ldpn.err().toStdString();
     EXPECT_EQ(w->name, QStringLiteral("  \u00B7 Last Login: 30 Dec 1899"));
     EXPECT_EQ(w->width, 600);
     EXPECT_EQ(w->height, 335);
+    EXPECT_TRUE(ldpn.err().startsWith("daypane.startup: decision: show\n"))
+        << ldpn.err().toStdString();
 }
 
 TEST(Startup, TheEndingPathLoadsNoGuiLibrary)
 {
-    if (e2e::fakeTimeLibrary().isEmpty())
-        GTEST_SKIP() << "libfaketime is not installed";
-    e2e::Run run("2026-07-19 10:00:00");
-    testsupport::writeFile(run.stampPath(), "200\r\n");
+    e2e::Run run;
+    testsupport::writeFile(run.stampPath(), "1\r\n"); // not due on any day: 99999 days to go
     run.env << "LD_DEBUG=files";
-    const auto r = run.ldpn({"http://intra/", "7"});
+    const auto r = run.ldpn({"http://intra/", "99999"});
     EXPECT_EQ(r.exitCode, 0);
     // The dynamic loader names every library it opens on standard error.
     for (const char *lib : {"libQt6Gui", "libQt6Widgets", "libQt6WebEngine", "libfontconfig",
-                            "libxcb.so", "daypane-gui", "daypane_webview", "daypane-ldap"})
+                            "libxcb.so", "libdaypane-gui", "daypane_webview", "daypane-ldap"})
         EXPECT_FALSE(r.err.contains(lib)) << lib;
     EXPECT_TRUE(r.err.contains("libQt6Core")); // the trace itself works
 }
 
 TEST(Startup, ErrorOnADisplayShowsTheBoxAndNoWindow)
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (!onADisplay())
         GTEST_SKIP() << "needs the virtual display the test runs on";
     e2e::Run run;
     run.useDisplay();
     e2e::Background ldpn(run, {"http://intra/", "abc"});
-    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"));
-    ASSERT_TRUE(box.has_value());
+    // The line comes before the box.
+    ASSERT_TRUE(ldpn.waitForLine("'abc' is not a valid integer value."))
+        << ldpn.err().toStdString();
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 20000, &ldpn);
+    ASSERT_TRUE(box.has_value()) << ldpn.err().toStdString();
     EXPECT_EQ(box->name, QStringLiteral("Daypane"));
-    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Last Login"), 500).has_value());
-    ldpn.process().waitForReadyRead(2000);
-    EXPECT_TRUE(
-        ldpn.process().readAllStandardError().contains("'abc' is not a valid integer value.\n"));
+    // An error never makes the window.
+    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
 }
 
 } // namespace

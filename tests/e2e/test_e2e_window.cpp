@@ -4,9 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QMutex>
 #include <QProcess>
-#include <QRegularExpression>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QThread>
@@ -78,34 +76,23 @@ private:
 QByteArray run(const QString &program, const QStringList &args)
 {
     QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
     p.start(program, args);
-    p.waitForFinished(10000);
+    p.waitForFinished(e2e::scaled(10000));
     return p.readAllStandardOutput();
 }
 
 void clickAt(int x, int y)
 {
-    // The pointer arrives first, so the control under it is hot before the press.
-    run("xdotool", {"mousemove", QString::number(x), QString::number(y)});
-    QThread::msleep(300);
-    run("xdotool", {"click", "1"});
+    // One connection to the server, so the pointer's arrival reaches the window before the
+    // press and the control under it is hot when pressed.
+    run("xdotool", {"mousemove", QString::number(x), QString::number(y), "click", "1"});
 }
 
 QImage screenshot(const QString &path)
 {
     run(QStringLiteral(SCREENSHOT_PATH), {path});
     return QImage(path);
-}
-
-// Polls until `done` holds or the time is up.
-template <typename F> bool waitFor(F done, int ms = 20000)
-{
-    for (int waited = 0; waited < ms; waited += 100) {
-        if (done())
-            return true;
-        QThread::msleep(100);
-    }
-    return done();
 }
 
 class WindowEndToEnd : public testing::Test
@@ -115,51 +102,58 @@ protected:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the virtual display the test runs on";
-        if (e2e::fakeTimeLibrary().isEmpty())
-            GTEST_SKIP() << "libfaketime is not installed";
         if (run("sh", {"-c", "command -v xdotool"}).isEmpty())
             GTEST_SKIP() << "xdotool is not installed";
         runEnv.useDisplay();
         // The opener of "Open in Full Browser": a fake one first on PATH that records.
         const QString bin = runEnv.home.path() + "/bin";
         QDir().mkpath(bin);
-        testsupport::writeFile(
-            bin + "/xdg-open",
-            ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + openedPath() + "\n").toUtf8());
+        testsupport::writeFile(bin + "/xdg-open",
+                               ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + openedPath() +
+                                ".part && mv " + openedPath() + ".part " + openedPath() + "\n")
+                                   .toUtf8());
         QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
         runEnv.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
     }
 
     QString openedPath() const { return runEnv.home.path() + "/opened.txt"; }
 
-    // The window of a started ldpn, with its place on the screen.
-    std::optional<e2e::Window> window()
+    // The window of a started ldpn, with its place on the screen, once it is on the screen.
+    std::optional<e2e::Window> window(e2e::Background &ldpn)
     {
-        return e2e::waitForWindow(QStringLiteral("Last Login"), 30000);
+        if (!ldpn.waitForShown()) {
+            ADD_FAILURE() << "the window was not shown: " << ldpn.err().toStdString();
+            return std::nullopt;
+        }
+        return e2e::waitForWindow(QStringLiteral("Last Login"), 20000, &ldpn);
     }
-    QPoint origin(const e2e::Window &w) { return {w.x, w.y}; }
+
+    // The lamps: green (mLED1) lit once a page is there, red (mLED2) while one is on its way.
+    static QPoint greenLamp(const e2e::Window &w) { return {w.x + 16 + 11, w.y + 2 + 14}; }
+    static QPoint redLamp(const e2e::Window &w) { return {w.x + 39 + 11, w.y + 2 + 14}; }
+    bool pageShown(const e2e::Window &w)
+    {
+        const QImage s = screenshot(runEnv.home.path() + "/shot.png");
+        return qGreen(s.pixel(greenLamp(w))) > 200 && qRed(s.pixel(redLamp(w))) < 160;
+    }
 
     // Clicks the toolbar button whose left edge is at `left` and expects an orderly end.
     void clickButtonAndWaitForTheEnd(e2e::Background &ldpn, const e2e::Window &w, int left)
     {
         clickAt(w.x + left + 68, w.y + 2 + 11);
-        ASSERT_TRUE(ldpn.process().waitForFinished(10000));
-        EXPECT_EQ(ldpn.process().exitCode(), 0);
+        ASSERT_TRUE(ldpn.waitForEnd()) << ldpn.err().toStdString();
+        EXPECT_EQ(ldpn.exitCode(), 0) << ldpn.err().toStdString();
     }
 
-    // The window takes clicks once it is drawn, its first page is loaded and the engine has
-    // settled.
-    void waitUntilReady(const PageServer &server, const e2e::Window &w)
+    // The window takes clicks once its first page has arrived and the lamps say so.
+    void waitUntilReady(e2e::Background &ldpn, const PageServer &server, const e2e::Window &w)
     {
-        ASSERT_TRUE(waitFor([&] { return server.requests() >= 1; }, 30000));
-        const QString shot = runEnv.home.path() + "/ready.png";
-        ASSERT_TRUE(waitFor(
-            [&] {
-                const QImage s = screenshot(shot);
-                return s.pixel(w.x + 300, w.y + 1) != qRgb(0, 0, 0);
-            },
-            30000));
-        QThread::msleep(1000);
+        ASSERT_TRUE(e2e::waitFor([&] { return server.requests() >= 1; }, 30000,
+                                 [&] { return !ldpn.running(); }))
+            << ldpn.err().toStdString();
+        ASSERT_TRUE(
+            e2e::waitFor([&] { return pageShown(w); }, 30000, [&] { return !ldpn.running(); }))
+            << ldpn.err().toStdString();
     }
 
     e2e::Run runEnv{"2026-07-19 10:00:00"}; // day 200, no directory: previous login day 364
@@ -169,7 +163,7 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
 {
     PageServer server(6000);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
     EXPECT_EQ(w->width, 600);
     EXPECT_EQ(w->height, 335);
@@ -178,32 +172,31 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
                                               "30 Dec 1899\"")))
         << props.toStdString();
 
-    const QPoint o = origin(*w);
-    const QPoint green = o + QPoint(16 + 11, 2 + 14);
-    const QPoint red = o + QPoint(39 + 11, 2 + 14);
-    const QString shot = runEnv.home.path() + "/shot.png";
     // While the page is on its way only the red lamp is lit.
-    ASSERT_TRUE(waitFor([&] { return server.requests() == 1; }, 30000));
-    EXPECT_TRUE(waitFor(
+    ASSERT_TRUE(e2e::waitFor([&] { return server.requests() == 1; }, 30000,
+                             [&] { return !ldpn.running(); }));
+    const QString shot = runEnv.home.path() + "/shot.png";
+    EXPECT_TRUE(e2e::waitFor(
         [&] {
             const QImage during = screenshot(shot);
-            return qRed(during.pixel(red)) > 200 && qGreen(during.pixel(green)) < 160;
+            return qRed(during.pixel(redLamp(*w))) > 200 &&
+                   qGreen(during.pixel(greenLamp(*w))) < 160;
         },
         5000));
     // Once it is there only the green one.
-    ASSERT_TRUE(waitFor([&] {
-        const QImage after = screenshot(shot);
-        return qGreen(after.pixel(green)) > 200 && qRed(after.pixel(red)) < 160;
-    }));
+    ASSERT_TRUE(
+        e2e::waitFor([&] { return pageShown(*w); }, 30000, [&] { return !ldpn.running(); }));
 }
 
 TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
 {
+    if (e2e::fakeTimeLibrary().isEmpty())
+        GTEST_SKIP() << "needs libfaketime";
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "0"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
 }
@@ -213,9 +206,9 @@ TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
     testsupport::writeFile(runEnv.stampPath(), "12\r\n");
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("12\r\n"));
 }
@@ -224,12 +217,12 @@ TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
 {
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(server, *w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 353);
-    ASSERT_TRUE(waitFor([&] { return QFile::exists(openedPath()); }, 5000));
-    QThread::msleep(100);
+    // The opener runs detached; it renames its record into place when it is whole.
+    ASSERT_TRUE(e2e::waitFor([&] { return QFile::exists(openedPath()); }, 10000));
     EXPECT_EQ(testsupport::readFile(openedPath()), server.url().toUtf8() + "\n");
 }
 
@@ -237,22 +230,29 @@ TEST_F(WindowEndToEnd, AboutBoxOpensFromALampAndClosingItNavigatesAgain)
 {
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(server, *w);
-    const QPoint o = origin(*w);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     for (int round = 1; round <= 2; ++round) {
-        clickAt(o.x() + 16 + 11, o.y() + 2 + 11);
-        const auto about = e2e::waitForWindow(QStringLiteral("About"), 10000);
+        clickAt(w->x + 16 + 11, w->y + 2 + 11);
+        const auto about = e2e::waitForWindow(QStringLiteral("About"), 10000, &ldpn);
         ASSERT_TRUE(about.has_value()) << round;
         EXPECT_EQ(about->width, 306);
         EXPECT_EQ(about->height, 226);
         // OK is the default button: Enter closes the box.
-        run("xdotool",
-            {"mousemove", QString::number(about->x + 40), QString::number(about->y + 40)});
-        run("xdotool", {"key", "Return"});
-        ASSERT_TRUE(waitFor([&] { return server.requests() == round + 1; }, 10000)) << round;
-        QThread::msleep(1000);
+        run("xdotool", {"mousemove", QString::number(about->x + 40), QString::number(about->y + 40),
+                        "key", "Return"});
+        // The box goes, the window is active again and loads its page anew.
+        ASSERT_TRUE(e2e::waitFor(
+            [&] { return !e2e::waitForWindow(QStringLiteral("About"), 0).has_value(); }, 10000,
+            [&] { return !ldpn.running(); }))
+            << round;
+        ASSERT_TRUE(e2e::waitFor([&] { return server.requests() == round + 1; }, 10000,
+                                 [&] { return !ldpn.running(); }))
+            << round;
+        ASSERT_TRUE(
+            e2e::waitFor([&] { return pageShown(*w); }, 30000, [&] { return !ldpn.running(); }))
+            << round;
     }
 }
 
@@ -266,17 +266,17 @@ TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
     const qsizetype before = jobs();
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
-    const auto w = window();
+    const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
-    waitUntilReady(server, *w);
-    const QPoint o = origin(*w);
-    clickAt(o.x() + 217 + 68, o.y() + 2 + 11);
-    ASSERT_TRUE(waitFor([&] { return jobs() == before + 1; }, 30000));
-    clickAt(o.x() + 217 + 68, o.y() + 2 + 11);
-    ASSERT_TRUE(waitFor([&] { return jobs() == before + 2; }, 30000));
-    // No dialog came up: the only windows named are the browser window.
-    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Print"), 300).has_value());
-    EXPECT_EQ(ldpn.process().state(), QProcess::Running);
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
+    const auto ended = [&] { return !ldpn.running(); };
+    clickAt(w->x + 217 + 68, w->y + 2 + 11);
+    ASSERT_TRUE(e2e::waitFor([&] { return jobs() == before + 1; }, 30000, ended));
+    clickAt(w->x + 217 + 68, w->y + 2 + 11);
+    ASSERT_TRUE(e2e::waitFor([&] { return jobs() == before + 2; }, 30000, ended));
+    // No dialog came up (it would have come before the job): no window is named so.
+    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Print"), 0).has_value());
+    EXPECT_TRUE(ldpn.running());
 }
 
 } // namespace

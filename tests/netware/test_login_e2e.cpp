@@ -13,15 +13,15 @@ QByteArray tree(const char *lastLogin)
            lastLogin + "\n";
 }
 
-// The day the runs take place, far from midnight in any zone: the program and the stand-in
-// inside it both see it, so "today" and "yesterday" mean the same to both.
-constexpr const char *kToday = "2026-07-19 10:00:00";
+// The moment the runs take place (Tokyo time), fixed through libfaketime: the program and the
+// stand-in inside it both see it, so "today" and "yesterday" mean the same to both.
+constexpr const char *kNow = "2026-07-19 10:00:00";
 
 // ldpn with the full stand-in serving a directory whose previous login is given, in a zone
 // far from UTC so that a missing conversion would show.
 struct LoginRun : e2e::Run
 {
-    explicit LoginRun(const char *lastLogin) : e2e::Run(kToday)
+    explicit LoginRun(const char *lastLogin) : e2e::Run(kNow)
     {
         testsupport::writeFile(home.path() + "/directory.tree", tree(lastLogin));
         env << "LD_LIBRARY_PATH=" NWSIM_FULL_DIR
@@ -32,9 +32,21 @@ struct LoginRun : e2e::Run
 
 constexpr const char *kNoDisplay = "ldpn: cannot open a display to show the window";
 
+// Relative login times are relative to the day the program sees: without a fixed one, these
+// runs would depend on the real date and fail around midnight.
+class LoginEndToEnd : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (e2e::fakeTimeLibrary().isEmpty())
+            GTEST_SKIP() << "needs libfaketime";
+    }
+};
+
 } // namespace
 
-TEST(LoginEndToEnd, NormalModeEndsSilentlyWhenThePreviousLoginWasToday)
+TEST_F(LoginEndToEnd, NormalModeEndsSilentlyWhenThePreviousLoginWasToday)
 {
     LoginRun run("today 00:00:01");
     const auto r = run.ldpn({"https://intranet.example/news", "/N"});
@@ -42,7 +54,7 @@ TEST(LoginEndToEnd, NormalModeEndsSilentlyWhenThePreviousLoginWasToday)
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
 }
 
-TEST(LoginEndToEnd, ThePageIsDueAfterYesterdaysLoginAndAlwaysInForceMode)
+TEST_F(LoginEndToEnd, ThePageIsDueAfterYesterdaysLoginAndAlwaysInForceMode)
 {
     struct Case
     {
@@ -58,17 +70,17 @@ TEST(LoginEndToEnd, ThePageIsDueAfterYesterdaysLoginAndAlwaysInForceMode)
     }
 }
 
-TEST(LoginEndToEnd, TheCaptionNamesTheUserAndThePreviousLoginInLocalTime)
+TEST_F(LoginEndToEnd, TheCaptionNamesTheUserAndThePreviousLoginInLocalTime)
 {
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "needs the virtual display the test runs on";
     LoginRun run("yesterday 08:15");
     run.useDisplay();
     e2e::Background ldpn(run, {"https://intranet.example/news", "/N"});
-    const auto window = e2e::waitForWindow(QStringLiteral("jdoe.Sales.Acme"));
-    ASSERT_TRUE(window.has_value()) << ldpn.process().readAllStandardError().constData();
-    const QString prefix = QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: ");
-    EXPECT_TRUE(window->name.startsWith(prefix)) << window->name.toStdString();
-    EXPECT_TRUE(window->name.endsWith(QStringLiteral("08:15:00"))) << window->name.toStdString();
-    if (!e2e::fakeTimeLibrary().isEmpty()) {
-        EXPECT_EQ(window->name, prefix + QStringLiteral("18 Jul 2026 08:15:00"));
-    }
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().constData();
+    const auto window = e2e::waitForWindow(QStringLiteral("jdoe.Sales.Acme"), 20000, &ldpn);
+    ASSERT_TRUE(window.has_value()) << ldpn.err().constData();
+    // The caption phase one made, whole: the typeless name, then the previous login in Tokyo.
+    EXPECT_EQ(window->name,
+              QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:15:00"));
 }

@@ -4,11 +4,19 @@
 #include "app/form1.h"
 #include "framework/application.h"
 #include "framework/messagebox.h"
+#include "framework/startuplog.h"
 #include "framework/webbrowser.h"
+#include "platform/display.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QPixmap>
+#include <QWindow>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <optional>
+#include <vector>
 
 namespace {
 
@@ -24,6 +32,84 @@ void preferSoftwareRendering()
         qputenv("QT_XCB_GL_INTEGRATION", "none");
 }
 
+// While the application object connects to the display, Qt's messages are held back: should
+// the connection fail, Qt's platform plugin ends the process with a fatal message (an abort and
+// a core dump). That fatal message ends it instead with the program's own lines and status 1.
+// When the connection is made, the held messages go on as usual.
+class DisplayConnectionGuard
+{
+public:
+    explicit DisplayConnectionGuard(QByteArray failureText)
+    {
+        s_failureText = std::move(failureText);
+        s_previous = qInstallMessageHandler(&DisplayConnectionGuard::hold);
+    }
+    ~DisplayConnectionGuard()
+    {
+        qInstallMessageHandler(s_previous);
+        std::vector<Held> held;
+        {
+            const std::lock_guard<std::mutex> lock(s_mutex);
+            held.swap(s_held);
+        }
+        for (const Held &m : held) {
+            const QMessageLogContext context(m.file, m.line, m.function, m.category);
+            if (s_previous != nullptr)
+                s_previous(m.type, context, m.text);
+            else
+                std::fprintf(stderr, "%s\n",
+                             qPrintable(qFormatLogMessage(m.type, context, m.text)));
+        }
+    }
+    DisplayConnectionGuard(const DisplayConnectionGuard &) = delete;
+    DisplayConnectionGuard &operator=(const DisplayConnectionGuard &) = delete;
+
+private:
+    struct Held
+    {
+        QtMsgType type;
+        const char *file; // the context's strings are literals that live as long as the program
+        int line;
+        const char *function;
+        const char *category;
+        QString text;
+    };
+
+    static void hold(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (type == QtFatalMsg) {
+            std::fputs(s_failureText.constData(), stderr);
+            std::fflush(stderr);
+            std::_Exit(1); // nothing half-built may run its destructors
+        }
+        const std::lock_guard<std::mutex> lock(s_mutex);
+        s_held.push_back(
+            {type, context.file, context.line, context.function, context.category, text});
+    }
+
+    static inline QtMessageHandler s_previous = nullptr;
+    static inline QByteArray s_failureText;
+    static inline std::mutex s_mutex;
+    static inline std::vector<Held> s_held;
+};
+
+// Reports the first time the window reaches the screen, for whoever waits on the program.
+class ShownReporter : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
+            qCInfo(framework::lcStartup, "window shown");
+            watched->removeEventFilter(this);
+        }
+        return false;
+    }
+};
+
 } // namespace
 
 extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Core> core,
@@ -35,8 +121,20 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         preferSoftwareRendering();
     }
+    // The display may have gone since phase one looked (a busy server refuses connections
+    // for a moment): ask again, with the probe's patience, right before connecting.
+    QByteArray failure;
+    if (!error.isEmpty())
+        failure += framework::messageWithFullStop(error).toLocal8Bit() + '\n';
+    failure += noDisplayLine(!error.isEmpty()).toLocal8Bit() + '\n';
+    if (!platform::displayAvailable()) {
+        std::fputs(failure.constData(), stderr);
+        return 1;
+    }
     int qtArgc = argc > 0 ? 1 : 0; // Qt must not take the page address for one of its options
+    std::optional<DisplayConnectionGuard> guard(std::in_place, failure);
     QApplication app(qtArgc, argv);
+    guard.reset();
     // The title set in phase one now names the GUI application too.
     framework::setApplicationTitle(framework::applicationTitle());
     // The program's icon on every window, the error box's too.
@@ -75,5 +173,9 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         return 1;
     }
     form->Show();
+    if (QWindow *window = form->windowHandle(); window != nullptr && !window->isExposed())
+        window->installEventFilter(new ShownReporter(form.get()));
+    else
+        qCInfo(framework::lcStartup, "window shown");
     return app.exec();
 }

@@ -10,6 +10,13 @@ class TForm1Core;
 inline constexpr const char *kPhaseTwoModule = "libdaypane-gui.so";
 inline constexpr const char *kPhaseTwoEntry = "daypane_phase_two";
 
+// The last line on standard error when no display can be reached for the window or the box.
+inline QString noDisplayLine(bool forError)
+{
+    return QStringLiteral("ldpn: cannot open a display to show the %1")
+        .arg(forError ? QStringLiteral("error") : QStringLiteral("window"));
+}
+
 // Shows the window for `core` (when `error` is empty) or the error box, runs the loop and
 // returns the exit code.
 using PhaseTwoEntry = int (*)(int argc, char **argv, std::unique_ptr<TForm1Core> core,
