@@ -197,6 +197,11 @@ bool Background::waitForShown(int timeoutMs)
     return waitForLine("daypane.startup: window shown", timeoutMs);
 }
 
+bool Background::waitForPage(int timeoutMs)
+{
+    return waitForLine("daypane.startup: page loaded", timeoutMs);
+}
+
 bool Background::waitForEnd(int timeoutMs)
 {
     return m_process.state() == QProcess::NotRunning ||

@@ -69,6 +69,8 @@ public:
     bool waitForLine(const QByteArray &line, int timeoutMs = 30000);
     // The window is on the screen.
     bool waitForShown(int timeoutMs = 30000);
+    // Its page has finished loading.
+    bool waitForPage(int timeoutMs = 60000);
     // Waits for the program to end; false when it still runs after the (scaled) time.
     bool waitForEnd(int timeoutMs = 30000);
     bool running();

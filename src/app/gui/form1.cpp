@@ -16,6 +16,7 @@
 #include "framework/formcontrols.h"
 #include "framework/formpictures.h"
 #include "framework/messagebox.h"
+#include "framework/startuplog.h"
 #include "netware/nwbase.h"
 #include "platform/shellopen.h"
 
@@ -192,6 +193,10 @@ void TForm1::WebBrowser1DownloadComplete(QObject *)
 {
     mLED1->setState(TmLED::lsON);
     mLED2->setState(TmLED::lsOFF);
+    if (!m_pageReported) {
+        m_pageReported = true;
+        qCInfo(framework::lcStartup, "page loaded");
+    }
 }
 
 void TForm1::showAboutBox()

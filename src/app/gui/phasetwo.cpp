@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLoggingCategory>
 #include <QPixmap>
 #include <QWindow>
 #include <cstdio>
@@ -30,6 +31,31 @@ void preferSoftwareRendering()
         qputenv("QT_QUICK_BACKEND", "software");
     if (!qEnvironmentVariableIsSet("QT_XCB_GL_INTEGRATION"))
         qputenv("QT_XCB_GL_INTEGRATION", "none");
+}
+
+// Without OpenGL, Qt and the web engine say so at every start, and the engine lists its whole
+// set-up: lines in the session log of every login that shows the page, about a choice made on
+// purpose. QT_LOGGING_RULES still brings the set-up back.
+QtMessageHandler g_nextHandler = nullptr;
+
+void dropNotesOnSoftwareRendering(QtMsgType type, const QMessageLogContext &context,
+                                  const QString &text)
+{
+    if (type == QtWarningMsg &&
+        (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
+         text.trimmed() == QLatin1String("No suitable graphics backend found")))
+        return;
+    if (g_nextHandler != nullptr)
+        g_nextHandler(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
+void quietSoftwareRendering()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+    if (qgetenv("QT_XCB_GL_INTEGRATION") == "none")
+        g_nextHandler = qInstallMessageHandler(&dropNotesOnSoftwareRendering);
 }
 
 // While the application object connects to the display, Qt's messages are held back: should
@@ -120,6 +146,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     if (error.isEmpty()) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         preferSoftwareRendering();
+        quietSoftwareRendering();
     }
     // The display may have gone since phase one looked (a busy server refuses connections
     // for a moment): ask again, with the probe's patience, right before connecting.

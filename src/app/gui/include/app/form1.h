@@ -76,4 +76,5 @@ private:
 
     AboutBoxSource m_aboutBoxSource;
     TAboutBox *m_aboutBox = nullptr;
+    bool m_pageReported = false; // the "page loaded" milestone is written once
 };
