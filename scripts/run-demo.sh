@@ -29,11 +29,26 @@ fi
 
 shot="${DEMO_SCREENSHOT:-$here/out/demo.png}"
 mkdir -p "$(dirname "$shot")"
-xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
-  "$1" "$2" "$3" & pid=$!
-  sleep "${DEMO_WAIT:-8}"
+# A display of its own; the screenshot is taken once the program says its page has loaded.
+bash "$here/tests/support/with-xvfb.sh" bash -c '
+  log=$(mktemp)
+  QT_LOGGING_RULES="daypane.startup=true${QT_LOGGING_RULES:+;$QT_LOGGING_RULES}" \
+    "$1" "$2" "$3" 2>"$log" & pid=$!
+  deadline=$((SECONDS + ${DEMO_WAIT:-60}))
+  until grep -q "daypane.startup: page loaded" "$log"; do
+    if ! kill -0 "$pid" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+      echo "the demo did not show its page:" >&2
+      cat "$log" >&2
+      kill "$pid" 2>/dev/null
+      exit 1
+    fi
+    sleep 0.1 # the pause of a poll
+  done
+  sleep 1 # the loaded page still has to be painted once
   "$4" "$5"
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
+  grep -v "^daypane.startup: " "$log" >&2 || true
+  rm -f "$log"
 ' _ "$build/bin/ldpn" "$page" "$mode" "$build/bin/daypane-screenshot" "$shot"
 echo "Screenshot of the demo: $shot"
