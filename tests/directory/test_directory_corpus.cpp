@@ -1,9 +1,8 @@
 // Keeps the fuzzing guarantee in every build: the committed corpora and a fixed number of
 // seeded mutations of them go through the directory layer's readers without a fault.
+#include "corpus.h"
 #include "directoryfuzz.h"
 
-#include <QDir>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <random>
 #include <vector>
@@ -14,14 +13,8 @@ using Harness = void (*)(const std::uint8_t *, std::size_t);
 
 std::vector<QByteArray> corpus(const char *name)
 {
-    std::vector<QByteArray> inputs;
-    const QDir dir(QStringLiteral(DAYPANE_DIRECTORY_CORPUS "/") + QLatin1String(name));
-    for (const QString &file : dir.entryList(QDir::Files, QDir::Name)) {
-        QFile f(dir.filePath(file));
-        if (f.open(QIODevice::ReadOnly))
-            inputs.push_back(f.readAll());
-    }
-    return inputs;
+    return testsupport::corpusTexts(testsupport::readCorpus(
+        QStringLiteral(DAYPANE_DIRECTORY_CORPUS "/") + QLatin1String(name)));
 }
 
 void run(Harness h, const QByteArray &input)
@@ -29,40 +22,12 @@ void run(Harness h, const QByteArray &input)
     h(reinterpret_cast<const std::uint8_t *>(input.constData()), std::size_t(input.size()));
 }
 
-QByteArray mutate(QByteArray input, const std::vector<QByteArray> &inputs, std::mt19937 &rng)
+QByteArray mutate(const QByteArray &input, const std::vector<QByteArray> &inputs, std::mt19937 &rng)
 {
     static const char *const tokens[] = {
         "[",   "]", "=",    "#",  " #", ";",    "\n",     "\r\n",    "\\",  ",",    "+",   "Z",
         "+01", ".", "\x07", "\0", "%u", "ldap", "source", "timeout", "cn=", "\\2C", "\xff"};
-    const auto pick = [&](std::size_t n) { return std::size_t(rng() % (n ? n : 1)); };
-    const int steps = 1 + int(rng() % 4);
-    for (int s = 0; s < steps; ++s) {
-        const qsizetype pos = qsizetype(pick(std::size_t(input.size()) + 1));
-        switch (rng() % 6) {
-        case 0:
-            if (pos < input.size())
-                input[pos] = char(rng());
-            break;
-        case 1:
-            input.insert(pos, tokens[pick(std::size(tokens))]);
-            break;
-        case 2:
-            input.remove(pos, qsizetype(pick(400)));
-            break;
-        case 3:
-            input.insert(pos, input.mid(qsizetype(pick(std::size_t(input.size()))), 384));
-            break;
-        case 4: {
-            const QByteArray &other = inputs[pick(inputs.size())];
-            input = input.left(pos) + other.mid(qsizetype(pick(std::size_t(other.size()))));
-            break;
-        }
-        default:
-            input.truncate(pos);
-            break;
-        }
-    }
-    return input;
+    return testsupport::mutate(input, inputs, rng, {tokens, 400, 384});
 }
 
 struct Reader

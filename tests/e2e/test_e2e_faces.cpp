@@ -59,7 +59,8 @@ bool mapped(const e2e::Window &w)
 
 // A window whose name contains `part` once it is mapped; found afresh each time, as it exists
 // before it is placed and shown.
-std::optional<e2e::Window> shownWindow(const QString &part, e2e::Background &program, int ms = 30000)
+std::optional<e2e::Window> shownWindow(const QString &part, e2e::Background &program,
+                                       int ms = 30000)
 {
     std::optional<e2e::Window> w;
     waitFor(
@@ -232,11 +233,11 @@ TEST_F(Faces, ThePageHasTheFirstFocusSoEnterStaysInIt)
     ASSERT_TRUE(w.has_value()) << lastSeen;
     const QPoint page(w->x + 300, w->y + 200);
     xdotool({"key", "a"});
-    ASSERT_TRUE(waitFor([&] { return px(screenshot(shotPath()), page) == kKeyGreen; },
-                        ldpn, 10000));
+    ASSERT_TRUE(
+        waitFor([&] { return px(screenshot(shotPath()), page) == kKeyGreen; }, ldpn, 10000));
     xdotool({"key", "Return"});
-    ASSERT_TRUE(waitFor([&] { return px(screenshot(shotPath()), page) == kEnterBlue; },
-                        ldpn, 10000));
+    ASSERT_TRUE(
+        waitFor([&] { return px(screenshot(shotPath()), page) == kEnterBlue; }, ldpn, 10000));
     // Enter went to the page, not to Exit: the program runs on and wrote no day stamp.
     EXPECT_TRUE(ldpn.running());
     EXPECT_FALSE(QFile::exists(runEnv.stampPath()));
@@ -251,8 +252,7 @@ TEST_F(Faces, AButtonHeldAndDraggedOffIsPressedButNotHotAndDoesNotClick)
     // A pixel of the ring's top row tells the states apart.
     const QPoint ring = exit + QPoint(10, 1);
     auto shows = [&](QRgb colour) {
-        return waitFor([&] { return px(screenshot(shotPath()), ring) == colour; }, ldpn,
-                       10000);
+        return waitFor([&] { return px(screenshot(shotPath()), ring) == colour; }, ldpn, 10000);
     };
     const QRgb highlight = 0xFFF3CE, clicked = 0xD6CFC6, focused = 0xCEE7FF;
     pointTo(exit + QPoint(68, 11));
