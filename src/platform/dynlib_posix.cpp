@@ -3,23 +3,32 @@
 #include <QFile>
 #include <QLibrary>
 #include <cctype>
+#include <map>
+#include <memory>
+#include <mutex>
 #include <unistd.h>
 
 namespace platform {
 namespace {
 
-// A loaded library, or null. The QLibrary object is never deleted, so nothing unloads it.
+// A loaded library stays loaded until the process ends: a directory client may keep threads
+// and callbacks of its own. One object per file, kept here, so loading it again reuses it.
 LibraryHandle load(const QString &fileName, std::string *error)
 {
-    auto *library = new QLibrary(fileName);
+    static std::mutex mutex;
+    static auto *loaded = new std::map<QString, QLibrary *>; // never destroyed, see above
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (const auto it = loaded->find(fileName); it != loaded->end())
+        return it->second;
+    auto library = std::make_unique<QLibrary>(fileName);
     // Every symbol bound at once, as before: a library that lacks one fails here.
     library->setLoadHints(QLibrary::ResolveAllSymbolsHint);
-    if (library->load())
-        return library;
-    if (error != nullptr)
-        *error = library->errorString().toStdString();
-    delete library;
-    return nullptr;
+    if (!library->load()) {
+        if (error != nullptr)
+            *error = library->errorString().toStdString();
+        return nullptr;
+    }
+    return loaded->emplace(fileName, library.release()).first->second;
 }
 
 } // namespace

@@ -102,6 +102,8 @@ TEST(DynamicLibraries, ModulesLoadByPathAndAFailureSaysWhy)
     ASSERT_NE(math, nullptr) << why;
     EXPECT_NE(GetProcAddress(math, "cos"), nullptr);
     EXPECT_EQ(GetProcAddress(math, "no_such_function_here"), nullptr);
+    // A library stays loaded: loading it again is the same library.
+    EXPECT_EQ(loadModule("libm.so.6", &why), math);
     EXPECT_EQ(loadModule("/nonexistent/libmodule.so", &why), nullptr);
     EXPECT_NE(why.find("/nonexistent/libmodule.so"), std::string::npos) << why;
     EXPECT_NE(why.find("No such file"), std::string::npos) << why;

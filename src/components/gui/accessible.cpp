@@ -200,9 +200,11 @@ private:
 
 QAccessibleInterface *controlInterface(const QString &, QObject *object)
 {
-    auto *w = qobject_cast<QWidget *>(object);
-    if (w == nullptr)
+    // Asked for every object, the web engine's own too, some of which have no run-time type
+    // information: only a widget is looked at any closer, and that test is no virtual call.
+    if (object == nullptr || !object->isWidgetType())
         return nullptr;
+    auto *w = static_cast<QWidget *>(object);
     // The most derived kinds first.
     if (auto *c = qobject_cast<TdxfClock *>(w))
         return new ClockAccessible(c);
