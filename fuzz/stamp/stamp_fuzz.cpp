@@ -24,7 +24,11 @@ const QString &stampPath()
 {
     static const QString path = [] {
         std::atexit([] { QFile::remove(stampPath()); });
-        return QDir::tempPath() + QStringLiteral("/daypane-stamp-fuzz-") +
+        // Memory-backed where there is such a folder: the file is rewritten at every run.
+        const QString folder = QDir(QStringLiteral("/dev/shm")).exists()
+                                   ? QStringLiteral("/dev/shm")
+                                   : QDir::tempPath();
+        return folder + QStringLiteral("/daypane-stamp-fuzz-") +
                QString::number(QCoreApplication::applicationPid());
     }();
     return path;

@@ -11,4 +11,4 @@ daypane_add_fuzz_target(stamp_fuzz
     ${PROJECT_SOURCE_DIR}/src/platform/include ${PROJECT_SOURCE_DIR}/src/framework/core/include
   LIBS Qt6::Core
   CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus
-  RUNS 200000)
+  RUNS 100000)
