@@ -10,5 +10,4 @@ daypane_add_fuzz_target(stamp_fuzz
   INCLUDES
     ${PROJECT_SOURCE_DIR}/src/platform/include ${PROJECT_SOURCE_DIR}/src/framework/core/include
   LIBS Qt6::Core
-  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus
-  RUNS 100000)
+  CORPUS ${CMAKE_CURRENT_LIST_DIR}/corpus)
