@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMetaObject>
+#include <QProcess>
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <chrono>
@@ -216,6 +218,50 @@ QByteArray Background::out() const
 QByteArray Background::err() const
 {
     return testsupport::readFile(m_files.filePath(QStringLiteral("stderr")));
+}
+
+QByteArray commandOutput(const QString &program, const QStringList &args)
+{
+    QProcess p;
+    p.setStandardInputFile(QProcess::nullDevice());
+    p.start(program, args);
+    p.waitForFinished(scaled(10000));
+    return p.readAllStandardOutput();
+}
+
+bool haveCommand(const QString &name)
+{
+    return !commandOutput(QStringLiteral("sh"), {"-c", "command -v " + name}).isEmpty();
+}
+
+void installRecordingOpener(Run &run, const QString &record)
+{
+    const QString bin = run.home.path() + "/bin";
+    QDir().mkpath(bin);
+    // Written aside and renamed, so a test that sees the file sees all of it.
+    testsupport::writeFile(bin + "/xdg-open", ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + record +
+                                               ".part && mv " + record + ".part " + record + "\n")
+                                                  .toUtf8());
+    QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    run.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
+}
+
+ServerThread::ServerThread() : m_context(new QObject)
+{
+    m_context->moveToThread(&m_thread);
+    m_thread.start();
+}
+
+ServerThread::~ServerThread()
+{
+    m_thread.quit();
+    m_thread.wait();
+    delete m_context;
+}
+
+void ServerThread::run(const std::function<void()> &f)
+{
+    QMetaObject::invokeMethod(m_context, f, Qt::BlockingQueuedConnection);
 }
 
 } // namespace e2e

@@ -5,6 +5,7 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QThread>
 #include <functional>
 #include <optional>
 
@@ -48,6 +49,30 @@ struct Window
 };
 
 class Background;
+
+// What a helper program prints on standard output (its input empty, ended after 10 s scaled).
+QByteArray commandOutput(const QString &program, const QStringList &args);
+bool haveCommand(const QString &name);
+
+// Puts a recording `xdg-open` first on the run's PATH: what the program hands the desktop
+// appears, whole, in the file `record`.
+void installRecordingOpener(Run &run, const QString &record);
+
+// A thread of its own for a test's server, so the test may block while it answers. `run` calls
+// a function in that thread and waits for it.
+class ServerThread
+{
+public:
+    ServerThread();
+    ~ServerThread();
+    ServerThread(const ServerThread &) = delete;
+    ServerThread &operator=(const ServerThread &) = delete;
+    void run(const std::function<void()> &f);
+
+private:
+    QThread m_thread;
+    QObject *m_context;
+};
 
 // The first viewable window whose name contains `part`, polled for at most `timeoutMs` (scaled;
 // 0 looks once). Gives up at once when `owner`, the program that should show it, has ended.

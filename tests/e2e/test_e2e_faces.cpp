@@ -17,10 +17,7 @@ namespace {
 
 QByteArray run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(10000);
-    return p.readAllStandardOutput();
+    return e2e::commandOutput(program, args);
 }
 
 void xdotool(const QStringList &args)
@@ -115,17 +112,11 @@ protected:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the virtual display the test runs on";
-        if (run("sh", {"-c", "command -v xdotool"}).isEmpty())
+        if (!e2e::haveCommand(QStringLiteral("xdotool")))
             GTEST_SKIP() << "xdotool is not installed";
         runEnv.useDisplay();
-        // The desktop's opener: a recording one first on PATH.
-        const QString bin = runEnv.home.path() + "/bin";
-        QDir().mkpath(bin);
-        testsupport::writeFile(
-            bin + "/xdg-open",
-            ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + openedPath() + "\n").toUtf8());
-        QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        runEnv.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
+        // The desktop's opener.
+        e2e::installRecordingOpener(runEnv, openedPath());
         // A page that shows which keys it was given.
         const QString page = runEnv.home.path() + "/news.html";
         testsupport::writeFile(

@@ -24,17 +24,11 @@ class VanishingDisplay
 public:
     explicit VanishingDisplay(int forwarded) : m_forwarded(forwarded)
     {
-        m_thread.start();
-        QMetaObject::invokeMethod(
-            m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
+        m_thread.run([this] { listen(); });
     }
     ~VanishingDisplay()
     {
-        QMetaObject::invokeMethod(
-            m_context, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-        delete m_context;
+        m_thread.run([this] { delete m_server; });
     }
     // Empty when no port was free.
     QString name() const
@@ -83,12 +77,7 @@ private:
     }
 
     const int m_forwarded;
-    QThread m_thread;
-    QObject *m_context = [this] {
-        auto *o = new QObject;
-        o->moveToThread(&m_thread);
-        return o;
-    }();
+    e2e::ServerThread m_thread;
     QTcpServer *m_server = nullptr;
     int m_number = -1;
     std::atomic<int> m_connections{0};

@@ -21,17 +21,11 @@ class PageServer
 public:
     explicit PageServer(int delayMs) : m_delayMs(delayMs)
     {
-        m_thread.start();
-        QMetaObject::invokeMethod(
-            m_context, [this] { listen(); }, Qt::BlockingQueuedConnection);
+        m_thread.run([this] { listen(); });
     }
     ~PageServer()
     {
-        QMetaObject::invokeMethod(
-            m_context, [this] { delete m_server; }, Qt::BlockingQueuedConnection);
-        m_thread.quit();
-        m_thread.wait();
-        delete m_context;
+        m_thread.run([this] { delete m_server; });
     }
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/news.html").arg(m_port); }
     int requests() const { return m_requests.load(); }
@@ -62,12 +56,7 @@ private:
     }
 
     int m_delayMs;
-    QThread m_thread;
-    QObject *m_context = [this] {
-        auto *o = new QObject;
-        o->moveToThread(&m_thread);
-        return o;
-    }();
+    e2e::ServerThread m_thread;
     QTcpServer *m_server = nullptr;
     quint16 m_port = 0;
     std::atomic<int> m_requests{0};
@@ -75,11 +64,7 @@ private:
 
 QByteArray run(const QString &program, const QStringList &args)
 {
-    QProcess p;
-    p.setStandardInputFile(QProcess::nullDevice());
-    p.start(program, args);
-    p.waitForFinished(e2e::scaled(10000));
-    return p.readAllStandardOutput();
+    return e2e::commandOutput(program, args);
 }
 
 void clickAt(int x, int y)
@@ -102,18 +87,11 @@ protected:
     {
         if (qEnvironmentVariableIsEmpty("DISPLAY"))
             GTEST_SKIP() << "needs the virtual display the test runs on";
-        if (run("sh", {"-c", "command -v xdotool"}).isEmpty())
+        if (!e2e::haveCommand(QStringLiteral("xdotool")))
             GTEST_SKIP() << "xdotool is not installed";
         runEnv.useDisplay();
-        // The opener of "Open in Full Browser": a fake one first on PATH that records.
-        const QString bin = runEnv.home.path() + "/bin";
-        QDir().mkpath(bin);
-        testsupport::writeFile(bin + "/xdg-open",
-                               ("#!/bin/sh\nprintf '%s\\n' \"$@\" > " + openedPath() +
-                                ".part && mv " + openedPath() + ".part " + openedPath() + "\n")
-                                   .toUtf8());
-        QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-        runEnv.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
+        // The opener of "Open in Full Browser".
+        e2e::installRecordingOpener(runEnv, openedPath());
     }
 
     QString openedPath() const { return runEnv.home.path() + "/opened.txt"; }
