@@ -16,7 +16,9 @@ timed() {
 }
 
 sanitize_build() {
-  "$here/scripts/setup.sh" "$1" "-DDAYPANE_SANITIZE=address;undefined" -DDAYPANE_WERROR=ON
+  # -O1 and line tables only: the sanitizers' usual level, and the build takes half the time.
+  "$here/scripts/setup.sh" "$1" "-DDAYPANE_SANITIZE=address;undefined" -DDAYPANE_WERROR=ON \
+    "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG" "-DCMAKE_C_FLAGS_RELWITHDEBINFO=-O1 -g1 -DNDEBUG"
 }
 
 sanitize_tests() {
