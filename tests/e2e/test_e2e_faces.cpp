@@ -12,6 +12,7 @@
 #include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -263,7 +264,7 @@ TEST_F(Faces, AButtonHeldAndDraggedOffIsPressedButNotHotAndDoesNotClick)
 // captions' and the clock's ink where the scale-1 ink lies, twice as far from the corner.
 TEST_F(Faces, AtScaleTwoTheWindowIsTheScaleOneLayoutDoubled)
 {
-    // A clock that stands still shows the same digits in both runs.
+    // A clock that stands still, where libfaketime can be had.
     runEnv.env << "FAKETIME=2026-07-19 10:00:00";
     QImage windows[2];
     for (int scale : {1, 2}) {
@@ -280,15 +281,18 @@ TEST_F(Faces, AtScaleTwoTheWindowIsTheScaleOneLayoutDoubled)
     const QImage &one = windows[0], &two = windows[1];
     for (int left : {16, 39})
         EXPECT_EQ(px(two, QPoint(left + 11, 2 + 11) * 2), px(one, QPoint(left + 11, 2 + 11)));
-    const struct
+    struct Part
     {
         const char *what;
         QRect place;
-    } parts[] = {{"Exit", {81, 2, 136, 23}},
-                 {"Print", {217, 2, 136, 23}},
-                 {"Open in Full Browser", {353, 2, 136, 23}},
-                 {"clock", {489 + 2, 2 + 2, 100, 19}}};
-    for (const auto &part : parts) {
+    };
+    std::vector<Part> parts = {{"Exit", {81, 2, 136, 23}},
+                               {"Print", {217, 2, 136, 23}},
+                               {"Open in Full Browser", {353, 2, 136, 23}}};
+    // Only a clock that stands still shows the same digits in both runs.
+    if (!e2e::fakeTimeLibrary().isEmpty())
+        parts.push_back({"clock", {489 + 2, 2 + 2, 100, 19}});
+    for (const Part &part : parts) {
         const QRect a = darkInk(one, part.place);
         const QRect b = darkInk(two, QRect(part.place.topLeft() * 2, part.place.size() * 2));
         ASSERT_FALSE(a.isEmpty()) << part.what;
