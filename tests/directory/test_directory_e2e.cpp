@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
+#include <algorithm>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <memory>
@@ -63,8 +64,12 @@ struct SourceRun : e2e::Run
         QDir().mkpath(home.path() + "/config/daypane");
         testsupport::writeFile(configPath(), text);
     }
-    void useLdap(const QString &uri, const QByteArray &more = {}) const
+    void useLdap(const QString &uri, QByteArray more = {}) const
     {
+        // A look-up that should succeed gets all the time a busy machine may need.
+        if (!more.contains("timeout"))
+            more +=
+                "timeout = " + QByteArray::number(std::min(600, e2e::scaled(60000) / 1000)) + "\n";
         configure("[directory]\nsource = ldap\n[ldap]\nuri = " + uri.toUtf8() +
                   "\nbase = o=Acme\n" + more);
     }
