@@ -155,9 +155,11 @@ protected:
                                .toStdString();
                 return lamp == kLitGreen && page == kPageWhite;
             },
-            ldpn, 120000);
+            ldpn, 60000); // scaled, it stays within the test's own limit under the sanitizers
         if (!ldpn.running())
             lastSeen += "; the program ended: " + ldpn.err().toStdString();
+        else if (!ready)
+            lastSeen += "; the program said: " + ldpn.err().toStdString();
         return ready ? w : std::nullopt;
     }
 
