@@ -12,6 +12,12 @@
 #include <cmath>
 #include <thread>
 
+#include <cerrno>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 namespace e2e {
 namespace {
 
@@ -189,9 +195,31 @@ bool Background::running()
 
 bool Background::waitForLine(const QByteArray &line, int timeoutMs)
 {
+    // Woken by what wakes the line: a write to the program's standard error, or its end.
     const QByteArray whole = '\n' + line + '\n';
-    return waitFor([&] { return ('\n' + err()).contains(whole); }, timeoutMs,
-                   [this] { return !running(); });
+    const auto seen = [&] { return ('\n' + err()).contains(whole); };
+    const int written = ::inotify_init1(IN_CLOEXEC);
+    ::inotify_add_watch(written,
+                        QFile::encodeName(m_files.filePath(QStringLiteral("stderr"))).constData(),
+                        IN_MODIFY);
+    const int ended = int(::syscall(SYS_pidfd_open, pid_t(pid()), 0));
+    const QDeadlineTimer deadline(scaled(timeoutMs));
+    bool found = seen();
+    while (!found && !deadline.hasExpired()) {
+        pollfd fds[2] = {{written, POLLIN, 0}, {ended, POLLIN, 0}};
+        if (::poll(fds, 2, int(deadline.remainingTime())) < 0 && errno != EINTR)
+            break;
+        char events[4096];
+        if ((fds[0].revents & POLLIN) != 0 && ::read(written, events, sizeof events) < 0)
+            break;
+        found = seen();
+        if (fds[1].revents != 0 || ended < 0 || !running())
+            break; // the program has ended: what it wrote is all there is
+    }
+    ::close(written);
+    if (ended >= 0)
+        ::close(ended);
+    return found;
 }
 
 bool Background::waitForShown(int timeoutMs)

@@ -4,9 +4,11 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QThread>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/inotify.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -36,9 +38,18 @@ public:
     // What the opener was given, once it has run; empty when it never did.
     QByteArray waitForLog() const
     {
+        // The log's arrival (renamed into the folder) is an event of the folder: waited for.
+        const int fd = ::inotify_init1(IN_CLOEXEC);
+        ::inotify_add_watch(fd, QFile::encodeName(m_dir.path()).constData(), IN_MOVED_TO);
         QDeadlineTimer deadline(20000);
-        while (!QFile::exists(log()) && !deadline.hasExpired())
-            QThread::msleep(10);
+        while (!QFile::exists(log()) && !deadline.hasExpired()) {
+            pollfd p{fd, POLLIN, 0};
+            char events[4096];
+            if (::poll(&p, 1, int(deadline.remainingTime())) > 0 &&
+                ::read(fd, events, sizeof events) < 0)
+                break;
+        }
+        ::close(fd);
         return testsupport::readFile(log());
     }
 
@@ -81,11 +92,15 @@ TEST(ShellOpen, EndsWhenTheSessionIgnoresChildSignals)
         ::_exit(started ? 0 : 3);
     }
     int status = 0;
-    pid_t done = 0;
-    QDeadlineTimer deadline(30000);
-    while ((done = ::waitpid(child, &status, WNOHANG)) == 0 && !deadline.hasExpired())
-        QThread::msleep(10);
-    if (done == 0) {
+    // The child's end, waited for through a process descriptor with a generous limit.
+    const int pidfd = int(::syscall(SYS_pidfd_open, child, 0));
+    pollfd p{pidfd, POLLIN, 0};
+    const bool ended = pidfd >= 0 && ::poll(&p, 1, 30000) > 0;
+    if (pidfd >= 0)
+        ::close(pidfd);
+    if (ended)
+        ::waitpid(child, &status, 0);
+    else {
         ::kill(child, SIGKILL);
         ::waitpid(child, &status, 0);
         FAIL() << "the hand-over did not end";
