@@ -31,6 +31,7 @@ sanitize_tests() {
   # libfaketime and the sanitizers' runtime cannot both come first: the cases that need a day
   # of their own skip themselves here and run in the regular pass.
   export DAYPANE_TEST_WITHOUT_FAKETIME=1
+  export DAYPANE_TEST_REQUIRE_ALL=1
   # Instrumented code is slower; the limits of the end-to-end tests grow with it.
   export DAYPANE_TEST_TIMEOUT_FACTOR="${DAYPANE_TEST_TIMEOUT_FACTOR:-3}"
   # A second attempt for a test that failed: now and then a helper process that the web engine

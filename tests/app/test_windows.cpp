@@ -226,10 +226,3 @@ TEST_F(Windows, ClosingTheWindowLeavesTheStamp)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -202,10 +202,3 @@ TEST_F(HighDpi, AboutBoxLabelsAreSharpAndInPlace)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

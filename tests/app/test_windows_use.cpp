@@ -354,10 +354,3 @@ TEST_F(WindowsInUse, AssistiveTechnologyReadsEveryControl)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

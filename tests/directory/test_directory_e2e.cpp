@@ -38,7 +38,7 @@ protected:
     void SetUp() override
     {
         if (e2e::fakeTimeLibrary().isEmpty())
-            GTEST_SKIP() << "libfaketime is not installed";
+            GTEST_SKIP() << e2e::withoutFakeTime();
         if (server->skipped())
             GTEST_SKIP() << server->failure().toStdString();
         ASSERT_TRUE(server->running()) << server->failure().toStdString();

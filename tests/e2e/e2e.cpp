@@ -114,6 +114,13 @@ QString fakeTimeLibrary()
     return {};
 }
 
+std::string withoutFakeTime()
+{
+    if (qEnvironmentVariableIsSet("DAYPANE_TEST_WITHOUT_FAKETIME"))
+        return "cannot run here: libfaketime and the sanitizers' runtime cannot both be preloaded";
+    return "libfaketime is not installed (package libfaketime)";
+}
+
 Run::Run(const char *fakeTime)
 {
     QDir(home.path()).mkdir(QStringLiteral("runtime"));

@@ -8,6 +8,7 @@
 #include <QThread>
 #include <functional>
 #include <optional>
+#include <string>
 
 namespace e2e {
 
@@ -21,8 +22,10 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs,
              const std::function<bool()> &ended = {});
 
 // libfaketime, to start the program on a chosen day; empty when it is not installed or
-// DAYPANE_TEST_WITHOUT_FAKETIME is set. Cases that need a day of their own skip without it.
+// DAYPANE_TEST_WITHOUT_FAKETIME is set. Cases that need a day of their own skip without it,
+// giving withoutFakeTime() as the reason.
 QString fakeTimeLibrary();
+std::string withoutFakeTime();
 
 // An environment for ldpn: its own data folder, no display unless asked for, a fixed day.
 struct Run

@@ -97,7 +97,7 @@ TEST(Startup, MissingArgumentsEndQuietly)
 TEST(Startup, IntervalNotDueEndsWithoutDisplayAndKeepsTheStamp)
 {
     if (e2e::fakeTimeLibrary().isEmpty())
-        GTEST_SKIP() << "needs libfaketime";
+        GTEST_SKIP() << e2e::withoutFakeTime();
     e2e::Run run("2026-07-19 10:00:00"); // day 200
     testsupport::writeFile(run.stampPath(), "197\r\n");
     const auto r = run.ldpn({"http://intra/", "7"});

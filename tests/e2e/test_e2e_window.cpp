@@ -169,7 +169,7 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
 TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
 {
     if (e2e::fakeTimeLibrary().isEmpty())
-        GTEST_SKIP() << "needs libfaketime";
+        GTEST_SKIP() << e2e::withoutFakeTime();
     PageServer server(0);
     e2e::Background ldpn(runEnv, {server.url(), "0"});
     const auto w = window(ldpn);
@@ -258,10 +258,3 @@ TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
 }
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    QCoreApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

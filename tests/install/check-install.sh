@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs into a staging DESTDIR, runs the installed ldpn, builds and inspects the packages.
-# Usage: check-install.sh BUILD-DIR SOURCE-DIR STAGE-DIR. Exit 77 (skipped) without the tools.
+# Usage: check-install.sh BUILD-DIR SOURCE-DIR STAGE-DIR. Without its tools it reports a missing
+# prerequisite.
 set -uo pipefail
 build="$1" src="$2" stage="$3"
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-need() { command -v "$1" >/dev/null || { echo "SKIP: $1 is not installed"; exit 77; }; }
+. "$(dirname "${BASH_SOURCE[0]}")/../support/prerequisite.sh"
+need() { command -v "$1" >/dev/null || missing_prerequisite "$1 is not installed"; }
 for t in dpkg-deb dpkg-shlibdeps cpack; do need "$t"; done
 
 rm -rf "$stage" && mkdir -p "$stage/home"

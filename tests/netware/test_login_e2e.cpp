@@ -40,7 +40,7 @@ protected:
     void SetUp() override
     {
         if (e2e::fakeTimeLibrary().isEmpty())
-            GTEST_SKIP() << "needs libfaketime";
+            GTEST_SKIP() << e2e::withoutFakeTime();
     }
 };
 

@@ -46,13 +46,13 @@ TEST(FirstLineReader, CutsAnAbsurdlyLongLineAtTheLimit)
 
 TEST(FirstLineReader, ReportsAccessDenied)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
-    QTemporaryDir dir;
-    const QString path = dir.filePath("f");
-    testsupport::writeFile(path, "1\r\n");
-    QFile::setPermissions(path, QFileDevice::WriteOwner);
-    EXPECT_EQ(readFirstLine(path, 64).error, kIoAccessDenied);
+    testsupport::asUnprivilegedUser([] {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("f");
+        testsupport::writeFile(path, "1\r\n");
+        QFile::setPermissions(path, QFileDevice::WriteOwner);
+        EXPECT_EQ(readFirstLine(path, 64).error, kIoAccessDenied);
+    });
 }
 
 TEST(ReplaceFile, WritesExactBytesAndLeavesNoTemporaryFile)
@@ -80,16 +80,16 @@ TEST(ReplaceFile, UnwritableFolderIsAccessDenied)
 
 TEST(ReplaceFile, UnwritableFolderKeepsTheOldFile)
 {
-    if (geteuid() == 0)
-        GTEST_SKIP() << "root writes everywhere";
-    QTemporaryDir dir;
-    const QString path = dir.filePath("dpn.qcf");
-    testsupport::writeFile(path, "35\r\n");
-    QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    EXPECT_EQ(replaceFile(path, "36\r\n"), kIoAccessDenied);
-    EXPECT_EQ(testsupport::readFile(path), QByteArray("35\r\n"));
-    QFile::setPermissions(dir.path(),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    testsupport::asUnprivilegedUser([] {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("dpn.qcf");
+        testsupport::writeFile(path, "35\r\n");
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        EXPECT_EQ(replaceFile(path, "36\r\n"), kIoAccessDenied);
+        EXPECT_EQ(testsupport::readFile(path), QByteArray("35\r\n"));
+        QFile::setPermissions(dir.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                              QFileDevice::ExeOwner);
+    });
 }
 
 TEST(PathExists, AnythingAtThePathCountsButADanglingLinkDoesNot)

@@ -3,9 +3,14 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <cerrno>
+#include <cstdio>
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace testsupport {
@@ -45,6 +50,37 @@ void writeFile(const QString &path, const QByteArray &content)
     QFile f(path);
     ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
     f.write(content);
+}
+
+void asUnprivilegedUser(const std::function<void()> &body)
+{
+    if (::geteuid() != 0) {
+        body();
+        return;
+    }
+    const struct passwd *nobody = ::getpwnam("nobody");
+    const uid_t uid = nobody != nullptr ? nobody->pw_uid : 65534;
+    const gid_t gid = nobody != nullptr ? nobody->pw_gid : 65534;
+    std::fflush(stdout);
+    std::fflush(stderr);
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0) << "fork failed";
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0) {
+            std::fprintf(stdout, "cannot become nobody\n");
+            std::fflush(stdout);
+            ::_exit(3);
+        }
+        qputenv("TMPDIR", "/tmp"); // the temporary folders of the case must be nobody's own
+        body();
+        std::fflush(stdout);
+        ::_exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        << "the case failed when run as nobody (its output is above)";
 }
 
 FifoWatch::FifoWatch(const QString &path, int limitMs) : m_path(QFile::encodeName(path))

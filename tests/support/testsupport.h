@@ -5,6 +5,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <thread>
@@ -61,6 +62,11 @@ private:
     std::condition_variable m_wake;
     std::thread m_thread;
 };
+
+// Runs `body` as a user without privileges: directly for a normal user; when the tests run as
+// root (who reads and writes every file), in a child process that has become `nobody`, whose
+// failures it prints and which fail the calling case.
+void asUnprivilegedUser(const std::function<void()> &body);
 
 RunResult runProgram(const QString &program, const QStringList &arguments,
                      const QStringList &environment, int timeoutMs = 60000);

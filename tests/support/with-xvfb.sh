@@ -5,11 +5,9 @@
 # never guess the same one; the command starts once the display accepts connections, with
 # DISPLAY set. Limits scale by DAYPANE_TEST_TIMEOUT_FACTOR. The command's status is the result.
 set -u
-if ! command -v Xvfb >/dev/null; then
-  echo "with-xvfb.sh: Xvfb is not installed; running without a display" >&2
-  env -u DISPLAY -u WAYLAND_DISPLAY "$@"
-  exit
-fi
+. "$(dirname "${BASH_SOURCE[0]}")/prerequisite.sh"
+command -v Xvfb >/dev/null || missing_prerequisite "Xvfb is not installed (package xvfb)"
+command -v xdpyinfo >/dev/null || missing_prerequisite "xdpyinfo is not installed (package x11-utils)"
 limit=$(awk -v f="${DAYPANE_TEST_TIMEOUT_FACTOR:-1}" 'BEGIN { if (f + 0 <= 0) f = 1; printf "%d", 30 * f + 0.5 }')
 
 dir=$(mktemp -d "${TMPDIR:-/tmp}/daypane-xvfb.XXXXXX") || exit 1

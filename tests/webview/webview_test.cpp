@@ -1,6 +1,7 @@
 // The web browser control as the program uses it: loaded from the plugin, driven only
 // through its interface, never through a QtWebEngine header.
 #include "framework/webbrowser.h"
+#include "testmain.h"
 
 #include <QApplication>
 #include <QDir>
@@ -295,5 +296,5 @@ int main(int argc, char **argv)
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return testsupport::runAllTests();
 }

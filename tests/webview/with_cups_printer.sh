@@ -1,14 +1,14 @@
 #!/bin/bash
 # Runs a command with a private CUPS server and its default printer, a raw queue that keeps
-# every job's document (the PDF that Qt sends) in the spool folder. Exits 77 (skipped) when
-# CUPS is not installed.
+# every job's document (the PDF that Qt sends) in the spool folder. Without CUPS it reports a
+# missing prerequisite (tests/support/prerequisite.sh).
 #   with_cups_printer.sh COMMAND [ARGS...]
 # The command sees CUPS_SERVER and DAYPANE_TEST_PRINTER_SPOOL (the jobs' documents: d*-001).
 set -u
+. "$(dirname "${BASH_SOURCE[0]}")/../support/prerequisite.sh"
 CUPSD=$(command -v cupsd || echo /usr/sbin/cupsd)
 if [ ! -x "$CUPSD" ] || ! command -v lpadmin >/dev/null; then
-  echo "cups is not installed; skipping" >&2
-  exit 77
+  missing_prerequisite "CUPS is not installed (package cups)"
 fi
 
 dir=$(mktemp -d /tmp/daypane-cups.XXXXXX)
