@@ -35,5 +35,7 @@ if [ "${#missing[@]}" -gt 0 ]; then
 fi
 
 [ "$build" = --packages-only ] && exit 0
-cmake -S "$here" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+# Ninja unless CMAKE_GENERATOR names another (the sanitizer pass builds with Unix Makefiles, as
+# Debian's helpers and most IDEs do).
+cmake -S "$here" -B "$build" -G "${CMAKE_GENERATOR:-Ninja}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 cmake --build "$build" -j"$(nproc)"
