@@ -117,7 +117,12 @@ TEST_F(Windows, FailedStampWriteShowsTheErrorAndKeepsTheWindow)
                    "Local AppData", dir.filePath("file/share"));
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     BoxCatcher boxes;
-    EXPECT_EQ(endsWith([&] { click(form->Button1); }, 300), 99);
+    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button1); },
+                                [&] {
+                                    return !boxes.texts.isEmpty() &&
+                                           QApplication::activeModalWidget() == nullptr;
+                                }),
+              99);
     EXPECT_EQ(boxes.texts, QStringList{"Invalid filename."});
     EXPECT_TRUE(form->isVisible());
 }
@@ -171,19 +176,15 @@ TEST_F(Windows, AboutBoxShowsTheDecisionsFiguresEveryTimeAndNavigationRepeats)
     ASSERT_TRUE(start({"http://intra/news", "/N"}));
     browser().calls.clear();
     QStringList seen;
-    auto readAndClose = [&] {
-        QTimer::singleShot(50, [&] {
-            QStringList values;
-            for (const char *name : {"Label6", "Label8", "Label3", "Label4"})
-                values << about->label(name)->Caption();
-            seen << values.join('|');
-            click(about->findChild<QWidget *>("OKButton"));
-        });
-    };
-    readAndClose();
-    click(form->mLED1);
-    readAndClose();
-    click(form->mLED2);
+    for (TmLED *led : {form->mLED1, form->mLED2})
+        withModalBox([&] { click(led); }, [&] { return about->isVisible(); },
+                     [&] {
+                         QStringList values;
+                         for (const char *name : {"Label6", "Label8", "Label3", "Label4"})
+                             values << about->label(name)->Caption();
+                         seen << values.join('|');
+                         click(about->findChild<QWidget *>("OKButton"));
+                     });
     ASSERT_EQ(seen.size(), 2);
     EXPECT_EQ(seen[0], "18 Jul 2026 08:00:00|0|199|200");
     EXPECT_EQ(seen[1], seen[0]);
@@ -206,13 +207,9 @@ TEST_F(Windows, TheAboutBoxIsMadeAtTheFirstLampClick)
     });
     form->Show();
     EXPECT_EQ(made, 0);
-    for (TmLED *led : {form->mLED1, form->mLED2, form->mLED1}) {
-        QTimer::singleShot(0, [&] {
-            ASSERT_TRUE(QTest::qWaitFor([&] { return about && about->isVisible(); }, 10000));
-            click(about->findChild<QWidget *>("OKButton"));
-        });
-        click(led);
-    }
+    for (TmLED *led : {form->mLED1, form->mLED2, form->mLED1})
+        withModalBox([&] { click(led); }, [&] { return about && about->isVisible(); },
+                     [&] { click(about->findChild<QWidget *>("OKButton")); });
     EXPECT_EQ(made, 1);
     EXPECT_EQ(about->ModalResult(), 1);
 }

@@ -82,6 +82,24 @@ inline QString lamp(const components::TmLED *led)
     return components::TmLED::ResourceName(led->LEDColor(), led->State(), led->Size());
 }
 
+// Waits, from inside the loop of the modal box that `open` brings up, until `shown` holds, then
+// does `act`, which must close the box. Should the box never come, the case fails and whatever
+// modal box there is gets closed, so that nothing is left waiting on it.
+inline void withModalBox(const std::function<void()> &open, const std::function<bool()> &shown,
+                         const std::function<void()> &act)
+{
+    QTimer::singleShot(0, [&] {
+        if (QTest::qWaitFor(shown, testsupport::scaled(10000))) {
+            act();
+            return;
+        }
+        ADD_FAILURE() << "the box did not come";
+        if (QWidget *box = QApplication::activeModalWidget())
+            box->close();
+    });
+    open();
+}
+
 // Closes every message box that appears and keeps its text.
 class BoxCatcher : public QObject
 {
@@ -131,15 +149,43 @@ protected:
     FakeBrowser &browser() { return *factory.last; }
     void click(QWidget *w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); }
 
-    // Runs the application's loop, does `action` in it and returns the loop's exit code:
-    // 0 when the program ended in order, 99 when it did not end at all.
-    int endsWith(std::function<void()> action, int waitMs = 5000)
+    // Runs the application's loop, does `action` in it and returns the loop's exit code: 0 when
+    // the program ended in order, 99 when it did not end within a generous limit.
+    static int endsWith(const std::function<void()> &action)
     {
+        return runLoop(action, [] { return false; });
+    }
+
+    // Runs the application's loop, does `action` in it and returns 99 once `settled` holds and
+    // the program has not asked to end; the program's own code when it did; -1 when `settled`
+    // never held within a generous limit.
+    static int keepsRunningAfter(const std::function<void()> &action,
+                                 const std::function<bool()> &settled)
+    {
+        const int code = runLoop(action, settled);
+        return code == 99 ? -1 : code == 98 ? 99 : code;
+    }
+
+private:
+    // 98 when `settled` held, 99 when the limit ran out, else the program's own exit code.
+    static int runLoop(const std::function<void()> &action, const std::function<bool()> &settled)
+    {
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            if (settled())
+                QCoreApplication::exit(98);
+        });
+        poll.start();
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        limit.start(testsupport::scaled(30000));
         QTimer::singleShot(0, action);
-        QTimer::singleShot(waitMs, [] { QCoreApplication::exit(99); });
         return QCoreApplication::exec();
     }
 
+protected:
     FakeBrowserFactory factory;
     framework::FormReader reader;
     std::unique_ptr<TAboutBox> about;

@@ -1,12 +1,14 @@
 #include "components/dxButton.h"
 #include "components/dxCore.h"
 #include "framework/application.h"
+#include "testsupport.h"
 #include "widgettest.h"
 
 #include <QDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QTest>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
@@ -277,8 +279,16 @@ TEST(StyleManager, AnnouncesItselfAndKeepsItsList)
     framework::setApplicationTitle(QStringLiteral("Daypane"));
     QString shownText, shownTitle;
     QTimer::singleShot(0, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
+        QMessageBox *box = nullptr;
+        if (!QTest::qWaitFor(
+                [&] {
+                    box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+                    return box != nullptr;
+                },
+                testsupport::scaled(10000))) {
+            ADD_FAILURE() << "no box came";
+            return;
+        }
         shownText = box->text();
         shownTitle = box->windowTitle();
         EXPECT_EQ(box->icon(), QMessageBox::Information);

@@ -9,7 +9,6 @@
 #include <QProcessEnvironment>
 #include <QRegularExpression>
 #include <chrono>
-#include <cmath>
 #include <thread>
 
 #include <cerrno>
@@ -20,16 +19,6 @@
 
 namespace e2e {
 namespace {
-
-double timeoutFactor()
-{
-    static const double factor = [] {
-        bool ok = false;
-        const double f = qEnvironmentVariable("DAYPANE_TEST_TIMEOUT_FACTOR").toDouble(&ok);
-        return ok && f > 0 && std::isfinite(f) ? f : 1.0;
-    }();
-    return factor;
-}
 
 QProcessEnvironment environmentOf(const QStringList &changes)
 {
@@ -82,11 +71,6 @@ std::optional<Window> findWindow(const QString &part)
 }
 
 } // namespace
-
-int scaled(int ms)
-{
-    return int(std::lround(ms * timeoutFactor()));
-}
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs, const std::function<bool()> &ended)
 {

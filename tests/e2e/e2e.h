@@ -12,9 +12,7 @@
 
 namespace e2e {
 
-// A limit of these tests scaled by DAYPANE_TEST_TIMEOUT_FACTOR (1 when unset or not a positive
-// number), so a slow or busy machine gets more time without a change to the tests.
-int scaled(int ms);
+using testsupport::scaled;
 
 // Polls `done` until it holds, for at most `timeoutMs` (scaled). A wait on a process passes its
 // end as `ended`, so that the wait gives up at once instead of running out its time.

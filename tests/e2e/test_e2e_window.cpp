@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QPointer>
 #include <QProcess>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -11,15 +12,18 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <utility>
+#include <vector>
 
 namespace {
 
-// A page server on loopback in a thread of its own, so the test may block while it answers.
-// Each answer waits `delayMs`, which keeps a download going long enough to be seen.
+// A page server on loopback in a thread of its own, so the test may block while it answers. A
+// server made `held` keeps its answers back until release(), which keeps a download going for as
+// long as the test looks at it.
 class PageServer
 {
 public:
-    explicit PageServer(int delayMs) : m_delayMs(delayMs)
+    explicit PageServer(bool held = false) : m_held(held)
     {
         m_thread.run([this] { listen(); });
     }
@@ -29,6 +33,16 @@ public:
     }
     QString url() const { return QStringLiteral("http://127.0.0.1:%1/news.html").arg(m_port); }
     int requests() const { return m_requests.load(); }
+    // Answers the requests held so far, and every later one at once.
+    void release()
+    {
+        m_thread.run([this] {
+            m_held = false;
+            for (const QPointer<QTcpSocket> &s : std::exchange(m_waiting, {}))
+                if (s)
+                    answer(s);
+        });
+    }
 
 private:
     void listen()
@@ -42,20 +56,26 @@ private:
                     if (!s->readAll().startsWith("GET /news.html"))
                         return s->disconnectFromHost();
                     ++m_requests;
-                    QTimer::singleShot(m_delayMs, s, [s] {
-                        const QByteArray body =
-                            "<html><body style='background:#fff'><h1>News</h1></body></html>";
-                        s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
-                                 "close\r\nContent-Length: " +
-                                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
-                        s->disconnectFromHost();
-                    });
+                    if (m_held)
+                        m_waiting.push_back(s);
+                    else
+                        answer(s);
                 });
             }
         });
     }
 
-    int m_delayMs;
+    static void answer(QTcpSocket *s)
+    {
+        const QByteArray body = "<html><body style='background:#fff'><h1>News</h1></body></html>";
+        s->write("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\nConnection: "
+                 "close\r\nContent-Length: " +
+                 QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        s->disconnectFromHost();
+    }
+
+    bool m_held; // used in the server's thread only
+    std::vector<QPointer<QTcpSocket>> m_waiting;
     e2e::ServerThread m_thread;
     QTcpServer *m_server = nullptr;
     quint16 m_port = 0;
@@ -139,7 +159,7 @@ protected:
 
 TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
 {
-    PageServer server(6000);
+    PageServer server(true);
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
@@ -160,8 +180,9 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
             return qRed(during.pixel(redLamp(*w))) > 200 &&
                    qGreen(during.pixel(greenLamp(*w))) < 160;
         },
-        5000));
+        30000, [&] { return !ldpn.running(); }));
     // Once it is there only the green one.
+    server.release();
     ASSERT_TRUE(
         e2e::waitFor([&] { return pageShown(*w); }, 30000, [&] { return !ldpn.running(); }));
 }
@@ -170,7 +191,7 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
 {
     if (e2e::fakeTimeLibrary().isEmpty())
         GTEST_SKIP() << e2e::withoutFakeTime();
-    PageServer server(0);
+    PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "0"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
@@ -182,7 +203,7 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
 TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
 {
     testsupport::writeFile(runEnv.stampPath(), "12\r\n");
-    PageServer server(0);
+    PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
@@ -193,7 +214,7 @@ TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
 
 TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
 {
-    PageServer server(0);
+    PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
@@ -206,7 +227,7 @@ TEST_F(WindowEndToEnd, OpenInFullBrowserPassesTheAddressAndEnds)
 
 TEST_F(WindowEndToEnd, AboutBoxOpensFromALampAndClosingItNavigatesAgain)
 {
-    PageServer server(0);
+    PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
@@ -242,7 +263,7 @@ TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
     runEnv.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER");
     const auto jobs = [&] { return QDir(spool).entryList({"d*"}, QDir::Files).size(); };
     const qsizetype before = jobs();
-    PageServer server(0);
+    PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());

@@ -4,6 +4,7 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <fcntl.h>
 #include <grp.h>
@@ -14,6 +15,16 @@
 #include <unistd.h>
 
 namespace testsupport {
+
+int scaled(int ms)
+{
+    static const double factor = [] {
+        bool ok = false;
+        const double f = qEnvironmentVariable("DAYPANE_TEST_TIMEOUT_FACTOR").toDouble(&ok);
+        return ok && f > 0 && std::isfinite(f) ? f : 1.0;
+    }();
+    return int(std::lround(ms * factor));
+}
 
 ScopedEnv::ScopedEnv(const char *name, const QByteArray &value) : m_name(name)
 {

@@ -12,6 +12,10 @@
 
 namespace testsupport {
 
+// A limit of the tests scaled by DAYPANE_TEST_TIMEOUT_FACTOR (1 when unset or not a positive
+// number), so a slow or busy machine gets more time without a change to the tests.
+int scaled(int ms);
+
 // Sets an environment variable for the lifetime of the object, restoring it afterwards.
 class ScopedEnv
 {
