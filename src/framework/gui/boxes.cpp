@@ -16,7 +16,8 @@ QPointer<QWidget> &owner()
     return window;
 }
 
-// Centres its box on the owner at each show, before the box reaches the screen.
+// Centres its box on the owner at each show, before the box reaches the screen. A box that
+// sizes itself as it is shown (a message box fits its text) is centred again at that size.
 class Placement : public QObject
 {
 public:
@@ -25,13 +26,34 @@ public:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::Show) {
-            auto *box = static_cast<QWidget *>(watched);
-            if (QWidget *over = box->parentWidget(); over != nullptr && over->isVisible())
-                centreOn(box, over->window());
+        auto *box = static_cast<QWidget *>(watched);
+        switch (event->type()) {
+        case QEvent::Show:
+            m_placing = true;
+            place(box);
+            break;
+        case QEvent::Resize:
+            if (m_placing)
+                place(box);
+            break;
+        case QEvent::Paint:
+        case QEvent::Hide:
+            m_placing = false; // on the screen: the user may move it now
+            break;
+        default:
+            break;
         }
         return false;
     }
+
+private:
+    static void place(QWidget *box)
+    {
+        if (QWidget *over = box->parentWidget(); over != nullptr && over->isVisible())
+            centreOn(box, over->window());
+    }
+
+    bool m_placing = false;
 };
 
 } // namespace
@@ -58,21 +80,32 @@ void ownBox(QWidget *box)
     flags.setFlag(Qt::WindowStaysOnTopHint,
                   window->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     box->setParent(window, flags);
-    if (box->findChild<Placement *>(QString(), Qt::FindDirectChildrenOnly) == nullptr)
-        box->installEventFilter(new Placement(box));
+    // The box is placed here alone: a dialog's own placement would put it by its frame, which
+    // is not known before the window manager has framed it.
+    box->setAttribute(Qt::WA_Moved);
+    const QString placement = QStringLiteral("daypane-box-placement");
+    if (box->findChild<QObject *>(placement, Qt::FindDirectChildrenOnly) == nullptr) {
+        auto *filter = new Placement(box);
+        filter->setObjectName(placement);
+        box->installEventFilter(filter);
+    }
 }
 
 void centreOn(QWidget *window, const QWidget *over)
 {
     const QRect overFrame = over->frameGeometry();
-    QRect frame = window->frameGeometry();
-    if (frame == window->geometry()) {
-        const QRect inner = over->geometry();
-        frame = frame.marginsAdded(QMargins(inner.left() - overFrame.left(),
-                                            inner.top() - overFrame.top(),
-                                            overFrame.right() - inner.right(),
-                                            overFrame.bottom() - inner.bottom()));
+    const QRect inner = window->geometry();
+    QMargins margins(inner.left() - window->frameGeometry().left(),
+                     inner.top() - window->frameGeometry().top(),
+                     window->frameGeometry().right() - inner.right(),
+                     window->frameGeometry().bottom() - inner.bottom());
+    if (margins.isNull()) {
+        const QRect overInner = over->geometry();
+        margins = QMargins(overInner.left() - overFrame.left(), overInner.top() - overFrame.top(),
+                           overFrame.right() - overInner.right(),
+                           overFrame.bottom() - overInner.bottom());
     }
+    QRect frame = inner.marginsAdded(margins);
     frame.moveCenter(overFrame.center());
     if (const QScreen *screen = over->screen()) {
         const QRect room = screen->availableGeometry();
@@ -81,7 +114,9 @@ void centreOn(QWidget *window, const QWidget *over)
         frame.moveTop(std::clamp(frame.top(), room.top(),
                                  std::max(room.top(), room.bottom() - frame.height() + 1)));
     }
-    window->move(frame.topLeft());
+    // Placed by its client area: a window not yet framed may otherwise be put with its client
+    // area where its frame should go.
+    window->setGeometry(QRect(frame.topLeft() + QPoint(margins.left(), margins.top()), inner.size()));
 }
 
 } // namespace framework
