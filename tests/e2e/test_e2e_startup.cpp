@@ -9,6 +9,12 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 bool onADisplay()
@@ -232,6 +238,38 @@ TEST(Startup, ADisplayThatGoesAwayAfterTheProbesEndsWithOneLineAndNoCoreDump)
     EXPECT_EQ(r.err, "ldpn: cannot open a display to show the window: could not connect to display " +
                          display.name().toUtf8() + "\n");
     EXPECT_GE(display.connections(), 2); // the window's connection was tried, and dropped
+}
+
+// A local display whose server takes the connection and never answers (its socket in the
+// abstract namespace, where the X library looks first): the login goes on within seconds.
+TEST(Startup, ADisplayThatNeverAnswersEndsTheLoginInTime)
+{
+    int listener = -1;
+    QByteArray display;
+    for (int n = 31100; n < 31200 && display.isEmpty(); ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        std::memcpy(a.sun_path + 1, name.constData(), std::size_t(name.size()));
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        if (::bind(listener, reinterpret_cast<sockaddr *>(&a), length) == 0 &&
+            ::listen(listener, 16) == 0)
+            display = ":" + QByteArray::number(n);
+        else
+            ::close(listener);
+    }
+    ASSERT_FALSE(display.isEmpty()) << "no free abstract socket for a display";
+    e2e::Run run;
+    run.env << "DISPLAY=" + QString::fromLatin1(display);
+    const auto r = run.ldpn({"http://intra/", "/F"}); // hung here for ever before
+    ::close(listener);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, "ldpn: cannot open a display to show the window: the X display " + display +
+                         " takes connections but does not answer\n");
 }
 
 TEST(Startup, DuePageShowsTheWindowWithTheDecisionsCaption)
