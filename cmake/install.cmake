@@ -43,25 +43,6 @@ install(FILES resources/icons/daypane-48.png
   RENAME daypane.png COMPONENT daypane)
 install(FILES docs/copyright ${_daypane_docs_out}/changelog.gz
   DESTINATION ${DAYPANE_INSTALL_DOCDIR} COMPONENT daypane)
-# The face that stands in for the windows' "MS Sans Serif" (see the snippet): in fontconfig's
-# conf.avail, enabled by a link in conf.d as Debian's font packages do. The link's folder is
-# worked out at install time, as the prefix may be given only then (/usr gives /etc).
-set(DAYPANE_FONTCONFIG_SNIPPET 30-daypane-ms-sans-serif.conf)
-install(FILES resources/fontconfig/${DAYPANE_FONTCONFIG_SNIPPET}
-  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fontconfig/conf.avail COMPONENT daypane)
-install(CODE "
-  if(CMAKE_INSTALL_PREFIX STREQUAL \"/usr\")
-    set(_etc /etc)
-  else()
-    set(_etc \"\${CMAKE_INSTALL_PREFIX}/etc\")
-  endif()
-  set(_target \"\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATAROOTDIR}/fontconfig/conf.avail/${DAYPANE_FONTCONFIG_SNIPPET}\")
-  set(_link \"\$ENV{DESTDIR}\${_etc}/fonts/conf.d/${DAYPANE_FONTCONFIG_SNIPPET}\")
-  message(STATUS \"Installing: \${_link} -> \${_target}\")
-  file(MAKE_DIRECTORY \"\$ENV{DESTDIR}\${_etc}/fonts/conf.d\")
-  file(CREATE_LINK \"\${_target}\" \"\${_link}\" SYMBOLIC)
-" COMPONENT daypane)
-
 # Examples only: installing the package must never pop up a page on its own. An administrator
 # copies the autostart entry to /etc/xdg/autostart/ after setting the page address.
 install(FILES docs/daypane-autostart.desktop docs/login-script.sh

@@ -10,7 +10,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-webengine-dev libqt6webenginecore6-bin
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth x11-utils libxcb1
+  xvfb xauth x11-utils libxcb1 qt6-wayland openbox weston
   tzdata faketime libfaketime hyperfine cups
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
   fonts-liberation2 fontconfig libfreetype-dev

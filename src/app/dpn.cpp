@@ -4,7 +4,6 @@
 #include "directory/source.h"
 #include "framework/application.h"
 #include "framework/startuplog.h"
-#include "platform/display.h"
 #include "platform/dynlib.h"
 #include "platform/username.h"
 
@@ -51,14 +50,8 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     if (error.isEmpty() && !show)
         return 0;
 
-    // Phase two: only when a window or an error box is due.
+    // Phase two: only when a window or an error box is due. It looks for a display itself.
     const QString withStop = framework::messageWithFullStop(error);
-    if (!platform::displayAvailable()) {
-        if (!error.isEmpty())
-            printLine(withStop);
-        printLine(noDisplayLine(!error.isEmpty()));
-        return 1;
-    }
     std::string why;
     const PhaseTwoEntry phaseTwo = loadPhaseTwo(why);
     if (phaseTwo == nullptr) {

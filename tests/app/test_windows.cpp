@@ -37,7 +37,8 @@ TEST_F(Windows, LayoutFollowsTheDescription)
     EXPECT_EQ(form->windowTitle(),
               QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:00:00"));
     EXPECT_TRUE(form->windowFlags() & Qt::WindowStaysOnTopHint);
-    EXPECT_FALSE(form->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_TRUE(form->windowFlags() & Qt::WindowCloseButtonHint);
+    EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint); // fixed size: it would do nothing
     EXPECT_EQ(form->WebBrowser1->geometry(), QRect(0, 27, 600, 308));
     EXPECT_EQ(browser().geometry(), QRect(0, 0, 600, 308));
     const struct

@@ -1,6 +1,5 @@
-// The designed font of the windows, "MS Sans Serif" at 11 pixels, through the fonts the package
-// sets up (the tests run with its fontconfig snippet): a metric-close face, never the desktop's
-// wider default sans.
+// The designed font of the windows, "MS Sans Serif" at 11 pixels, as the program chooses it over
+// the system's own fonts: a metric-close face, never the desktop's wider default sans.
 #include "components/controls.h"
 
 #include <QFontInfo>
@@ -41,6 +40,7 @@ TEST(DesignedFont, BoldAndUnderlinedLabelsUseTheSameFace)
 
 TEST(DesignedFont, WindowsDialogAliasesResolveAlike)
 {
+    const TFont designed; // the program's choice is made with its first font
     for (const char *name : {"MS Shell Dlg", "MS Shell Dlg 2"}) {
         QFont f(QString::fromLatin1(name));
         f.setPixelSize(11);

@@ -9,6 +9,12 @@
 #include <atomic>
 #include <gtest/gtest.h>
 
+#include <cstddef>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 namespace {
 
 bool onADisplay()
@@ -195,7 +201,7 @@ TEST(Startup, TheDecisionIsOneMilestoneLine)
 }
 
 // Qt's platform plugin ends the process with an abort when it cannot start; the program ends
-// with its own line and status 1 instead.
+// with its own line, Qt's reason and status 1 instead.
 TEST(Startup, APlatformThatCannotStartEndsWithOneLineAndNoCoreDump)
 {
     e2e::Run window;
@@ -203,7 +209,8 @@ TEST(Startup, APlatformThatCannotStartEndsWithOneLineAndNoCoreDump)
     const auto w = window.ldpn({"http://intra/", "/F"});
     EXPECT_EQ(w.exitCode, 1);
     EXPECT_FALSE(w.crashed);
-    EXPECT_EQ(w.err, QByteArray("ldpn: cannot open a display to show the window\n"));
+    EXPECT_EQ(w.err, QByteArray("ldpn: cannot open a display to show the window: the Qt platform "
+                                "plugin \"daypane-no-such-platform\" is not installed\n"));
 
     e2e::Run box;
     box.env << "QT_QPA_PLATFORM=daypane-no-such-platform";
@@ -211,24 +218,58 @@ TEST(Startup, APlatformThatCannotStartEndsWithOneLineAndNoCoreDump)
     EXPECT_EQ(b.exitCode, 1);
     EXPECT_FALSE(b.crashed);
     EXPECT_EQ(b.err, QByteArray("'abc' is not a valid integer value.\n"
-                                "ldpn: cannot open a display to show the error\n"));
+                                "ldpn: cannot open a display to show the error: the Qt platform "
+                                "plugin \"daypane-no-such-platform\" is not installed\n"));
 }
 
 TEST(Startup, ADisplayThatGoesAwayAfterTheProbesEndsWithOneLineAndNoCoreDump)
 {
     if (!onADisplay())
         GTEST_SKIP() << "needs the virtual display the test runs on";
-    // Phase one and phase two each look once and get through; the connection of the window's
-    // own is dropped.
-    VanishingDisplay display(2);
+    // The probe looks once and gets through; the connection of the window's own is dropped.
+    VanishingDisplay display(1);
     ASSERT_FALSE(display.name().isEmpty()) << "no free port for the display";
     e2e::Run run;
     run.env << "DISPLAY=" + display.name();
     const auto r = run.ldpn({"http://intra/", "/F"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_FALSE(r.crashed);
-    EXPECT_EQ(r.err, QByteArray("ldpn: cannot open a display to show the window\n"));
-    EXPECT_GE(display.connections(), 3); // the window's connection was tried, and dropped
+    // With Qt's reason.
+    EXPECT_EQ(r.err, "ldpn: cannot open a display to show the window: could not connect to display " +
+                         display.name().toUtf8() + "\n");
+    EXPECT_GE(display.connections(), 2); // the window's connection was tried, and dropped
+}
+
+// A local display whose server takes the connection and never answers (its socket in the
+// abstract namespace, where the X library looks first): the login goes on within seconds.
+TEST(Startup, ADisplayThatNeverAnswersEndsTheLoginInTime)
+{
+    int listener = -1;
+    QByteArray display;
+    for (int n = 31100; n < 31200 && display.isEmpty(); ++n) {
+        if (QFile::exists(QStringLiteral("/tmp/.X11-unix/X%1").arg(n)))
+            continue;
+        listener = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un a{};
+        a.sun_family = AF_UNIX;
+        const QByteArray name = "/tmp/.X11-unix/X" + QByteArray::number(n);
+        std::memcpy(a.sun_path + 1, name.constData(), std::size_t(name.size()));
+        const auto length = socklen_t(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+        if (::bind(listener, reinterpret_cast<sockaddr *>(&a), length) == 0 &&
+            ::listen(listener, 16) == 0)
+            display = ":" + QByteArray::number(n);
+        else
+            ::close(listener);
+    }
+    ASSERT_FALSE(display.isEmpty()) << "no free abstract socket for a display";
+    e2e::Run run;
+    run.env << "DISPLAY=" + QString::fromLatin1(display);
+    const auto r = run.ldpn({"http://intra/", "/F"}); // hung here for ever before
+    ::close(listener);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_FALSE(r.crashed);
+    EXPECT_EQ(r.err, "ldpn: cannot open a display to show the window: the X display " + display +
+                         " takes connections but does not answer\n");
 }
 
 TEST(Startup, DuePageShowsTheWindowWithTheDecisionsCaption)

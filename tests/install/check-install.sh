@@ -19,11 +19,9 @@ for f in usr/bin/ldpn usr/lib/daypane/libdaypane-core.so usr/lib/daypane/libdayp
     usr/share/doc/daypane/examples/daypane-autostart.desktop; do
     [ -e "$stage/root/$f" ] || fail "not installed: $f"
 done
-# The fontconfig snippet, enabled by an absolute link from conf.d (it crosses top-level folders).
-snippet=30-daypane-ms-sans-serif.conf
-[ -f "$stage/root/usr/share/fontconfig/conf.avail/$snippet" ] || fail "not installed: fontconfig snippet"
-[ "$(readlink "$stage/root/etc/fonts/conf.d/$snippet")" = "/usr/share/fontconfig/conf.avail/$snippet" ] \
-    || fail "fontconfig link: $(readlink "$stage/root/etc/fonts/conf.d/$snippet")"
+# The windows' font is the program's own choice: nothing changes the fonts of other programs.
+[ -z "$(find "$stage/root" -path '*fontconfig*' -o -path '*/etc/fonts*' | head -1)" ] \
+    || fail "installs a fontconfig rule: $(find "$stage/root" -path '*fontconfig*' -o -path '*/etc/fonts*')"
 # Nothing may point back into the build tree: the only search paths are relative to the file.
 readelf -d "$ldpn" "$stage"/root/usr/lib/daypane/*.so | grep -E 'R(UN)?PATH' | grep -v '\[\$ORIGIN' \
     && fail "installed files keep a search path outside the install"
@@ -79,13 +77,11 @@ if [ -n "$main" ] && [ -n "$sim" ]; then
         ./usr/share/man/man1/ldpn.1.gz; do
         grep -q " $f\$" <<<"$contents" || fail "package lacks $f"
     done
-    grep -q " ./etc/fonts/conf.d/$snippet -> /usr/share/fontconfig/conf.avail/$snippet\$" <<<"$contents" \
-        || fail "package lacks the fontconfig link"
-    grep -q " ./usr/share/fontconfig/conf.avail/$snippet\$" <<<"$contents" || fail "package lacks the fontconfig snippet"
+    grep -qE ' ./(etc/fonts|usr/share/fontconfig)/' <<<"$contents" && fail "the package changes the fonts of every program"
     grep -q 'libcalwin32' <<<"$contents" && fail "the stand-in client is in the main package"
     grep -q '/etc/xdg/autostart' <<<"$contents" && fail "the package starts itself at login"
     depends=$(dpkg-deb -f "$main" Depends)
-    for p in libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin fonts-liberation2; do
+    for p in libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin fonts-liberation2 qt6-wayland; do
         grep -qE "(^|, )$p( |,|\$)" <<<"$depends" || fail "Depends lacks $p: $depends"
     done
     [ "$(dpkg-deb -f "$main" Section)" = web ] || fail "section"

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# One summary row per installed candidate face for "MS Sans Serif", then the face that the
-# package's fontconfig snippet gives. Widths compare with Wine's bitmap MS Sans Serif when
+# One summary row per installed candidate face for "MS Sans Serif" (the program's stand-in is
+# Liberation Sans, or Arimo). Widths compare with Wine's bitmap MS Sans Serif when
 # fonts-wine is installed; its Tahoma, outside fontconfig's folders, is brought in for the run.
 # Usage: tools/fontfit/candidates.sh [BUILD-DIR] [fontfit options, e.g. --skip Copyright]
 set -euo pipefail
@@ -39,8 +39,3 @@ for f in "DejaVu Sans" "DejaVu Sans Condensed" "Liberation Sans" "Arimo" "FreeSa
 done
 "$build/bin/fontfit" "${ref[@]}" "$@" "${families[@]}"
 
-echo
-echo "with the package's snippet:"
-sed "s|</fontconfig>|<include ignore_missing=\"no\">$here/resources/fontconfig/30-daypane-ms-sans-serif.conf</include></fontconfig>|" \
-    "$tmp/fonts.conf" >"$tmp/snippet.conf"
-FONTCONFIG_FILE="$tmp/snippet.conf" "$build/bin/fontfit" "${ref[@]}" "$@" | sed -n '/^family/,$p'

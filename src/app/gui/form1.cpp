@@ -98,6 +98,10 @@ TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &re
     reader.createVisual(m_core->form(), this, m_core->components(), this,
                         {QStringLiteral("OnCreate")});
     setWindowTitle(m_core->caption());
+    // With /FULL the window is maximised at each activation. Maximised before it is shown, it
+    // asks the window manager once for what maximising needs, rather than being shown again.
+    if (upperAscii(m_core->environment().argument(3)) == QLatin1String("/FULL"))
+        setWindowState(wsMaximized);
 
     const framework::FormComponents &c = m_core->components();
     WebBrowser1 = c.get<components::TWebBrowser>(QStringLiteral("WebBrowser1"));

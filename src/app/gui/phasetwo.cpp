@@ -2,7 +2,9 @@
 
 #include "app/about.h"
 #include "app/form1.h"
+#include "app/singlewindow.h"
 #include "framework/application.h"
+#include "framework/boxes.h"
 #include "framework/messagebox.h"
 #include "framework/startuplog.h"
 #include "framework/webbrowser.h"
@@ -12,6 +14,7 @@
 #include <QIcon>
 #include <QLoggingCategory>
 #include <QPixmap>
+#include <QRegularExpression>
 #include <QWindow>
 #include <cstdio>
 #include <cstdlib>
@@ -58,16 +61,56 @@ void quietSoftwareRendering()
         g_nextHandler = qInstallMessageHandler(&dropNotesOnSoftwareRendering);
 }
 
+// Where a Qt platform plugin comes from on Debian, for the line that says one is missing.
+QString packageOfPlugin(const QString &name)
+{
+    if (name.startsWith(QLatin1String("wayland")))
+        return QStringLiteral("qt6-wayland");
+    static const QStringList base = {
+        QStringLiteral("xcb"),        QStringLiteral("offscreen"), QStringLiteral("minimal"),
+        QStringLiteral("eglfs"),      QStringLiteral("linuxfb"),   QStringLiteral("minimalegl"),
+        QStringLiteral("vnc"),        QStringLiteral("vkkhrdisplay")};
+    return base.contains(name) ? QStringLiteral("libqt6gui6") : QString();
+}
+
+// Qt's reason for not starting, from what its platform code said before giving up: a missing
+// plugin named with its package, a display it could not connect to. Its closing advice
+// ("reinstalling the application may fix this") is left out unless nothing else was said.
+QString platformFailureReason(const QStringList &said, const QString &fatal)
+{
+    static const QRegularExpression missing(
+        QStringLiteral("^Could not find the Qt platform plugin \"([^\"]*)\""));
+    QStringList reasons;
+    for (const QString &text : said) {
+        QString reason = text.trimmed();
+        if (const auto m = missing.match(reason); m.hasMatch()) {
+            const QString package = packageOfPlugin(m.captured(1));
+            reason = QStringLiteral("the Qt platform plugin \"%1\" is not installed").arg(m.captured(1));
+            if (!package.isEmpty())
+                reason += QStringLiteral(" (package %1)").arg(package);
+        } else if (reason.contains(QLatin1String("even though it was found"))) {
+            continue; // follows the reason itself
+        }
+        if (!reason.isEmpty() && !reasons.contains(reason))
+            reasons << reason;
+    }
+    if (reasons.isEmpty())
+        reasons << fatal.section(QLatin1Char('\n'), 0, 0).trimmed();
+    return reasons.join(QStringLiteral("; "));
+}
+
 // While the application object connects to the display, Qt's messages are held back: should
 // the connection fail, Qt's platform plugin ends the process with a fatal message (an abort and
-// a core dump). That fatal message ends it instead with the program's own lines and status 1.
-// When the connection is made, the held messages go on as usual.
+// a core dump). That fatal message ends it instead with the program's own lines, Qt's reason,
+// and status 1. When the connection is made, the held messages go on as usual, but for the
+// platforms of a list that were tried in vain before one started.
 class DisplayConnectionGuard
 {
 public:
-    explicit DisplayConnectionGuard(QByteArray failureText)
+    DisplayConnectionGuard(QByteArray errorLines, bool forError)
     {
-        s_failureText = std::move(failureText);
+        s_errorLines = std::move(errorLines);
+        s_forError = forError;
         s_previous = qInstallMessageHandler(&DisplayConnectionGuard::hold);
     }
     ~DisplayConnectionGuard()
@@ -79,6 +122,9 @@ public:
             held.swap(s_held);
         }
         for (const Held &m : held) {
+            if (m.text.startsWith(QLatin1String("Could not find the Qt platform plugin")) ||
+                m.text.contains(QLatin1String("even though it was found")))
+                continue;
             const QMessageLogContext context(m.file, m.line, m.function, m.category);
             if (s_previous != nullptr)
                 s_previous(m.type, context, m.text);
@@ -103,20 +149,51 @@ private:
 
     static void hold(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
+        const std::lock_guard<std::mutex> lock(s_mutex);
         if (type == QtFatalMsg) {
-            std::fputs(s_failureText.constData(), stderr);
+            QStringList said;
+            for (const Held &m : s_held)
+                if (m.type != QtDebugMsg && m.type != QtInfoMsg)
+                    said << m.text;
+            const QString why = platformFailureReason(said, text);
+            std::fputs(s_errorLines.constData(), stderr);
+            std::fprintf(stderr, "%s\n", noDisplayLine(s_forError, why).toLocal8Bit().constData());
             std::fflush(stderr);
             std::_Exit(1); // nothing half-built may run its destructors
         }
-        const std::lock_guard<std::mutex> lock(s_mutex);
         s_held.push_back(
             {type, context.file, context.line, context.function, context.category, text});
     }
 
     static inline QtMessageHandler s_previous = nullptr;
-    static inline QByteArray s_failureText;
+    static inline QByteArray s_errorLines;
+    static inline bool s_forError = false;
     static inline std::mutex s_mutex;
     static inline std::vector<Held> s_held;
+};
+
+// Qt's arguments: the program's name, and the platform when the program chose it. The page
+// address must not reach Qt, which could take it for one of its options. Kept for as long as
+// the application object lives, as Qt requires.
+struct QtArguments
+{
+    explicit QtArguments(char *program, const QByteArray &platform)
+    {
+        if (program != nullptr)
+            m_strings << QByteArray(program);
+        if (!platform.isEmpty())
+            m_strings << QByteArray("-platform") << platform;
+        for (QByteArray &s : m_strings)
+            m_pointers.push_back(s.data());
+        m_pointers.push_back(nullptr);
+        argc = int(m_strings.size());
+    }
+    int argc = 0;
+    char **argv() { return m_pointers.data(); }
+
+private:
+    QList<QByteArray> m_strings;
+    std::vector<char *> m_pointers;
 };
 
 // Reports the first time the window reaches the screen, for whoever waits on the program.
@@ -148,20 +225,36 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         preferSoftwareRendering();
         quietSoftwareRendering();
     }
-    // The display may have gone since phase one looked (a busy server refuses connections
-    // for a moment): ask again, with the probe's patience, right before connecting.
-    QByteArray failure;
+    QByteArray errorLines;
     if (!error.isEmpty())
-        failure += framework::messageWithFullStop(error).toLocal8Bit() + '\n';
-    failure += noDisplayLine(!error.isEmpty()).toLocal8Bit() + '\n';
-    if (!platform::displayAvailable()) {
-        std::fputs(failure.constData(), stderr);
+        errorLines += framework::messageWithFullStop(error).toLocal8Bit() + '\n';
+    const bool forError = !error.isEmpty();
+    // Looked for right before connecting: a busy X server refuses connections for a moment, and
+    // one that takes them but never answers must not hang the login.
+    const platform::SessionDisplays session = platform::SessionDisplays::fromEnvironment();
+    const platform::PlatformChoice choice = platform::choosePlatform(session);
+    if (choice.kind == platform::PlatformChoice::None) {
+        std::fputs(errorLines.constData(), stderr);
+        std::fprintf(stderr, "%s\n", noDisplayLine(forError, choice.why).toLocal8Bit().constData());
         return 1;
     }
-    int qtArgc = argc > 0 ? 1 : 0; // Qt must not take the page address for one of its options
-    std::optional<DisplayConnectionGuard> guard(std::in_place, failure);
-    QApplication app(qtArgc, argv);
+    QtArguments qtArguments(argc > 0 ? argv[0] : nullptr, choice.platform);
+    std::optional<DisplayConnectionGuard> guard(std::in_place, errorLines, forError);
+    QApplication app(qtArguments.argc, qtArguments.argv());
     guard.reset();
+    // A second start on the same display raises the window already there and ends.
+    // (With the application object: its sockets need one.)
+    std::optional<SingleWindow> single;
+    if (!forError) {
+        single.emplace(sameDisplayKey(
+            choice.kind == platform::PlatformChoice::AsGiven ? session.platform : choice.platform,
+            session.x11Display,
+            platform::waylandSocketPath(session.waylandDisplay, session.runtimeDir)));
+        if (single->raiseOther()) {
+            qCInfo(framework::lcStartup, "window already shown: raised");
+            return 0;
+        }
+    }
     // The title set in phase one now names the GUI application too.
     framework::setApplicationTitle(framework::applicationTitle());
     // The program's icon on every window, the error box's too.
@@ -171,6 +264,10 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         framework::showErrorMessage(error);
         return 1;
     }
+    // Wayland lets no program keep its window above the others: say so once, for the log.
+    if (QGuiApplication::platformName().startsWith(QLatin1String("wayland")))
+        std::fputs("ldpn: this Wayland session cannot keep the window above other windows\n",
+                   stderr);
 
     QString why;
     webview::IWebBrowserFactory *browsers =
@@ -187,18 +284,25 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     framework::FormReader reader;
     registerFormClasses(reader, *browsers);
     // The About box is made at the first click on a lamp: the first paint does not need it.
-    std::unique_ptr<TAboutBox> about;
+    // It is a box of the window, which destroys it.
+    TAboutBox *about = nullptr;
     std::unique_ptr<TForm1> form;
     try {
         form = std::make_unique<TForm1>(std::move(core), reader, [&reader, &about] {
-            if (about == nullptr)
-                about = std::make_unique<TAboutBox>(reader);
-            return about.get();
+            if (about == nullptr) {
+                about = new TAboutBox(reader);
+                framework::ownBox(about);
+            }
+            return about;
         });
     } catch (const framework::Exception &e) {
         framework::showErrorMessage(e.message());
         return 1;
     }
+    // Every box from now on belongs to the window and stands above it.
+    framework::setBoxOwner(form.get());
+    if (single)
+        single->setWindow(form.get());
     form->Show();
     if (QWindow *window = form->windowHandle(); window != nullptr && !window->isExposed())
         window->installEventFilter(new ShownReporter(form.get()));

@@ -54,8 +54,29 @@ int virtualKeyOf(int qtKey)
 
 // ---- TFont
 
+namespace {
+
+// The windows are laid out for the Windows dialog font "MS Sans Serif" at 8 points, which Linux
+// desktops do not have; their default sans is some 10 % wider and labels run into each other.
+// Liberation Sans (Arimo is the same design) keeps its widths within a few pixels. The stand-in
+// is this program's own choice: other programs keep their fonts. A real "MS Sans Serif", when
+// installed, is still found first.
+void useStandInFaces()
+{
+    static const bool done = [] {
+        const QStringList standIns = {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo")};
+        for (const char *windowsFace : {"MS Sans Serif", "MS Shell Dlg", "MS Shell Dlg 2"})
+            QFont::insertSubstitutions(QLatin1String(windowsFace), standIns);
+        return true;
+    }();
+    Q_UNUSED(done);
+}
+
+} // namespace
+
 TFont::TFont(QObject *owner) : QObject(owner)
 {
+    useStandInFaces();
     m_font.setFamily(QStringLiteral("MS Sans Serif"));
     m_font.setPixelSize(11);
 }

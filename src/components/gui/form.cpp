@@ -1,6 +1,7 @@
 #include "components/form.h"
 
 #include "components/button.h"
+#include "framework/boxes.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -115,22 +116,31 @@ void TForm::setClientWidth(int value)
 
 void TForm::applyFlags()
 {
-    const bool wasVisible = isVisible();
     Qt::WindowFlags f = (m_borderStyle == bsDialog ? Qt::Dialog : Qt::Window) |
                         Qt::CustomizeWindowHint | Qt::WindowTitleHint;
     if (m_borderStyle == bsNone)
         f = Qt::Window | Qt::FramelessWindowHint;
-    // Without the system menu the caption bar has no close box.
-    if (m_borderIcons & biSystemMenu)
+    // A caption bar has a close box whatever the description says: some window managers
+    // (openbox) show one however the window asks, so asking for none would only make desktops
+    // differ. Closing by it is closing by the window manager (closeEvent).
+    if (m_borderStyle != bsNone)
         f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    // A maximise box only where it works: on a window of fixed size it would do nothing.
+    const bool resizable = m_borderStyle == bsSizeable || m_borderStyle == bsSizeToolWin;
     if (m_borderStyle != bsDialog) {
         if (m_borderIcons & biMinimize)
             f |= Qt::WindowMinimizeButtonHint;
-        if (m_borderIcons & biMaximize)
+        if ((m_borderIcons & biMaximize) && (resizable || m_windowState == wsMaximized))
             f |= Qt::WindowMaximizeButtonHint;
     }
-    if (m_formStyle == fsStayOnTop)
+    // A dialog of a window that stays on top must not fall behind it.
+    const QWidget *owner = parentWidget();
+    if (m_formStyle == fsStayOnTop ||
+        (owner != nullptr && owner->window()->windowFlags().testFlag(Qt::WindowStaysOnTopHint)))
         f |= Qt::WindowStaysOnTopHint;
+    if (f == windowFlags())
+        return; // a change of flags hides and shows the window again
+    const bool wasVisible = isVisible();
     setWindowFlags(f);
     if (wasVisible)
         show();
@@ -153,6 +163,7 @@ void TForm::applySize()
 void TForm::setWindowState(TWindowState value)
 {
     m_windowState = value;
+    applyFlags();
     applySize();
     switch (value) {
     case wsMaximized:
@@ -193,6 +204,11 @@ QScreen *TForm::PlacementScreen() const
 
 void TForm::centre()
 {
+    // A box of another window is centred on that window.
+    if (const QWidget *owner = parentWidget(); owner != nullptr && owner->isVisible()) {
+        framework::centreOn(this, owner->window());
+        return;
+    }
     QScreen *s = PlacementScreen();
     if (s == nullptr)
         return;

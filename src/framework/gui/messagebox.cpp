@@ -1,5 +1,6 @@
 #include "framework/messagebox.h"
 #include "framework/application.h"
+#include "framework/boxes.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -16,6 +17,7 @@ void showErrorMessage(const QString &message)
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
         return;
     QMessageBox box(QMessageBox::Critical, applicationTitle(), text, QMessageBox::Ok);
+    ownBox(&box);
     box.exec();
 }
 
@@ -24,6 +26,7 @@ void showInformationMessage(const QString &message)
     if (qobject_cast<QApplication *>(QCoreApplication::instance()) == nullptr)
         return;
     QMessageBox box(QMessageBox::Information, applicationTitle(), message, QMessageBox::Ok);
+    ownBox(&box);
     box.exec();
 }
 

@@ -10,11 +10,15 @@ class TForm1Core;
 inline constexpr const char *kPhaseTwoModule = "libdaypane-gui.so";
 inline constexpr const char *kPhaseTwoEntry = "daypane_phase_two";
 
-// The last line on standard error when no display can be reached for the window or the box.
-inline QString noDisplayLine(bool forError)
+// The last line on standard error when no display can be reached for the window or the box,
+// with the reason when there is more to say than that there is none.
+inline QString noDisplayLine(bool forError, const QString &why = QString())
 {
-    return QStringLiteral("ldpn: cannot open a display to show the %1")
-        .arg(forError ? QStringLiteral("error") : QStringLiteral("window"));
+    QString line = QStringLiteral("ldpn: cannot open a display to show the %1")
+                       .arg(forError ? QStringLiteral("error") : QStringLiteral("window"));
+    if (!why.isEmpty())
+        line += QStringLiteral(": ") + why;
+    return line;
 }
 
 // Shows the window for `core` (when `error` is empty) or the error box, runs the loop and
