@@ -119,21 +119,31 @@ private:
     static inline std::vector<Held> s_held;
 };
 
-// Reports the first time the window reaches the screen, for whoever waits on the program.
+void reportShown(Records &records)
+{
+    qCInfo(framework::lcStartup, "window shown");
+    records.action(Records::Action::Shown);
+}
+
+// Reports the first time the window reaches the screen, for whoever waits on the program and in
+// the records.
 class ShownReporter : public QObject
 {
 public:
-    using QObject::QObject;
+    ShownReporter(Records &records, QObject *parent) : QObject(parent), m_records(records) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
-            qCInfo(framework::lcStartup, "window shown");
+            reportShown(m_records);
             watched->removeEventFilter(this);
         }
         return false;
     }
+
+private:
+    Records &m_records;
 };
 
 } // namespace
@@ -172,10 +182,12 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         return 1;
     }
 
+    Records &records = *core->environment().records;
     QString why;
     webview::IWebBrowserFactory *browsers =
         webview::loadWebBrowserFactory(webview::defaultPluginDirectory(), &why);
     if (browsers == nullptr) {
+        records.action(Records::Action::Error, {why, {}, {}});
         framework::showErrorMessage(why);
         return 1;
     }
@@ -196,13 +208,14 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
             return about.get();
         });
     } catch (const framework::Exception &e) {
+        records.action(Records::Action::Error, {e.message(), {}, {}});
         framework::showErrorMessage(e.message());
         return 1;
     }
     form->Show();
     if (QWindow *window = form->windowHandle(); window != nullptr && !window->isExposed())
-        window->installEventFilter(new ShownReporter(form.get()));
+        window->installEventFilter(new ShownReporter(records, form.get()));
     else
-        qCInfo(framework::lcStartup, "window shown");
+        reportShown(records);
     return app.exec();
 }
