@@ -427,6 +427,20 @@ TEST_F(Records, AnErrorBoxIsTheDecisionsErrorRecord)
     expectEveryRecordNames(list, "http://intra/news", "interval");
 }
 
+TEST_F(Records, ADuePageWithoutADisplayIsAnError)
+{
+    ASSERT_TRUE(startJournal()) << m_why;
+    e2e::Run run; // no display
+    const auto r = run.ldpn({"http://intra/news", "/F"});
+    EXPECT_EQ(r.exitCode, 1) << r.err.toStdString();
+    const QList<QJsonObject> list = records();
+    EXPECT_EQ(actionsOf(list), (QStringList{"decision show", "error"})) << shown(list);
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(field(list[1], "PRIORITY"), "3");
+    EXPECT_EQ(field(list[1], "DAYPANE_ERROR"), "cannot open a display to show the window");
+    expectEveryRecordNames(list, "http://intra/news", "force");
+}
+
 TEST_F(Records, SwitchedOffInTheConfigurationNothingIsRecorded)
 {
     ASSERT_TRUE(startJournal()) << m_why;
