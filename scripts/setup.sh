@@ -15,6 +15,7 @@ packages=(
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool
   fonts-liberation2 fontconfig libfreetype-dev
   libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin
+  systemd
   clang libclang-rt-14-dev
 )
 

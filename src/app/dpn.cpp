@@ -1,4 +1,5 @@
 #include "app/form1core.h"
+#include "app/journalrecords.h"
 #include "app/phasetwo.h"
 #include "directory/config.h"
 #include "directory/source.h"
@@ -41,9 +42,15 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     bool show = false;
     try {
         core = std::make_unique<TForm1Core>(env);
-        show = core->RunOnCreate() == TForm1Core::Outcome::Show;
+        show = core->RunOnCreate() == TForm1Core::Outcome::Show; // writes the decision's record
     } catch (const framework::Exception &e) {
         error = e.message();
+        if (core == nullptr) {
+            DecisionFacts facts;
+            facts.outcome = DecisionFacts::Outcome::Error;
+            facts.error = error;
+            env.records->decision(facts);
+        }
     }
     qCInfo(framework::lcStartup, "decision: %s",
            !error.isEmpty() ? "error" : (show ? "show" : "end"));
@@ -57,8 +64,11 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
     if (phaseTwo == nullptr) {
         if (!error.isEmpty())
             printLine(withStop);
-        printLine(QStringLiteral("ldpn: cannot load the window module: %1")
-                      .arg(QString::fromLocal8Bit(why.c_str())));
+        const QString line = QStringLiteral("ldpn: cannot load the window module: %1")
+                                 .arg(QString::fromLocal8Bit(why.c_str()));
+        printLine(line);
+        if (error.isEmpty())
+            env.records->action(Records::Action::Error, {line, {}, {}});
         return 1;
     }
     return phaseTwo(argc, argv, std::move(core), error);
@@ -76,11 +86,18 @@ int main(int argc, char **argv)
         directory::readDirectoryConfig(directory::configFoldersFromEnvironment());
     for (const QString &line : config.errors)
         printLine(line);
+    // One record per decision and user action in the system's log, unless switched off.
+    JournalRecords records(env.arguments, config.source);
+    if (config.journal.records)
+        env.records = &records;
     const std::string ldapModule =
         platform::executableDirectory() + "/../lib/daypane/" + directory::ldapmodule::kFileName;
     const directory::DirectorySource source = directory::chooseDirectory(
         config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
-        QString::fromStdString(ldapModule), printLine);
+        QString::fromStdString(ldapModule), [&records](const QString &line) {
+            printLine(line);
+            records.noteDirectoryProblem(line);
+        });
     env.directory = source.directory;
     env.keepCookies = config.browser.keepCookies;
     return runDaypane(argc, argv, env);

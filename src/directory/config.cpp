@@ -265,6 +265,16 @@ DirectoryConfig parseDirectoryConfig(const QByteArray &text, const QString &path
                                      QStringLiteral(", so nothing is kept"));
     }
 
+    if (auto v = valueOf(s, "journal", "records")) {
+        const QByteArray records = v->toLower();
+        if (records == "off")
+            c.journal.records = false;
+        else if (records != "on" && !records.isEmpty())
+            c.errors << keyError(path, "journal", "records",
+                                 unknownValue(*v, "on or off") +
+                                     QStringLiteral(", so the records are written"));
+    }
+
     const auto source = valueOf(s, "directory", "source");
     if (!source)
         return c;

@@ -293,3 +293,34 @@ TEST(BrowserConfig, CookiesAreKeptOnlyWhenTheFileSaysSo)
         EXPECT_EQ(config.source, SourceKind::NetWare) << c.name;
     }
 }
+
+TEST(JournalConfig, RecordsAreWrittenUnlessTheFileSwitchesThemOff)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray text;
+        bool records;
+        int errors;
+    };
+    const Case cases[] = {
+        {"no section", "[directory]\nsource = logins\n", true, 0},
+        {"off", "[journal]\nrecords = off\n", false, 0},
+        {"off in capitals, with a comment", "[Journal]\nRecords = OFF  # not here\n", false, 0},
+        {"on", "[journal]\nrecords = on\n", true, 0},
+        {"empty", "[journal]\nrecords =\n", true, 0},
+        {"unknown value keeps the records", "[journal]\nrecords = of\n", true, 1},
+        {"key of another section", "[browser]\nrecords = off\n", true, 0},
+    };
+    for (const Case &c : cases) {
+        const DirectoryConfig config = parse(c.text);
+        EXPECT_EQ(config.journal.records, c.records) << c.name;
+        ASSERT_EQ(config.errors.size(), c.errors) << c.name;
+        if (c.errors) {
+            EXPECT_EQ(config.errors.front(),
+                      "ldpn: configuration /etc/xdg/daypane/daypane.conf: [journal] records: "
+                      "unknown value \"of\" (on or off), so the records are written")
+                << c.name;
+        }
+    }
+}

@@ -47,11 +47,50 @@ void TForm1Core::FormCreate(QObject *)
     }
 }
 
+namespace {
+
+QString messageOf(const std::exception_ptr &error)
+{
+    try {
+        std::rethrow_exception(error);
+    } catch (const framework::Exception &e) {
+        return e.message();
+    } catch (const std::exception &e) {
+        return QString::fromLocal8Bit(e.what());
+    } catch (...) {
+    }
+    return QStringLiteral("unknown error");
+}
+
+// "2026-07-18T08:00:00+02:00": the local time and its distance from UTC.
+QString isoWithOffset(dates::TDateTime local, dates::TDateTime utc)
+{
+    std::int32_t year = 0;
+    std::uint16_t month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0, msec = 0;
+    dates::DecodeDate(local, year, month, day);
+    dates::DecodeTime(local, hour, minute, second, msec);
+    const qint64 offset = qRound64((local - utc) * 1440.0);
+    const qint64 distance = offset < 0 ? -offset : offset;
+    return QString::asprintf("%04d-%02u-%02uT%02d:%02d:%02d%c%02lld:%02lld", int(year),
+                             unsigned(month), unsigned(day), hour, minute, second,
+                             offset < 0 ? '-' : '+', distance / 60, distance % 60);
+}
+
+} // namespace
+
 TForm1Core::Outcome TForm1Core::RunOnCreate()
 {
     m_error = nullptr;
     m_outcome = Outcome::End;
+    m_facts = {};
     emit OnCreate(this);
+    using Decided = DecisionFacts::Outcome;
+    m_facts.outcome =
+        m_error ? Decided::Error : (m_outcome == Outcome::Show ? Decided::Show : Decided::End);
+    if (m_error)
+        m_facts.error = messageOf(m_error);
+    m_env.records->decision(m_facts);
     if (m_error)
         std::rethrow_exception(m_error);
     return m_outcome;
@@ -86,20 +125,31 @@ TForm1Core::Outcome TForm1Core::FormCreate()
     if (!mode.contains(QLatin1Char('/'))) {
         pv.IntervalMode = true;
         ReadDayStamp();
+        m_facts.stampDay = pv.DayStamp;
         const int n = framework::StrToInt(m_env.argument(2));
         std::int32_t year = 0;
         const std::int32_t today = dates::DayOfTheYear(dates::Date(*m_env.clock), year);
+        m_facts.currentDay = QString::number(today);
         const int stamp = framework::StrToInt(pv.DayStamp);
         if (daysSinceStamp(today, year, stamp) < n)
             return Outcome::End;
     }
 
     const QString name = m_env.directory->whoAmIName();
-    m_env.directory->readTimeAttribute(QStringLiteral("[root]"), name, 47, pv.LastLoginTime);
+    // The decision goes on whether or not a time was read; the record says which.
+    m_facts.directoryAsked = true;
+    m_facts.directoryAnswered =
+        m_env.directory->readTimeAttribute(QStringLiteral("[root]"), name, 47, pv.LastLoginTime);
+    const dates::TDateTime utc = pv.LastLoginTime;
+    m_facts.previousLogin = m_facts.directoryAnswered ? isoWithOffset(utc, utc) : QString();
     pv.LastLoginTime = dates::UTCToLocalTime(pv.LastLoginTime, *m_env.timeZone);
+    if (m_facts.directoryAnswered)
+        m_facts.previousLogin = isoWithOffset(pv.LastLoginTime, utc);
 
     pv.CurrentDay = QString::number(dates::DayNumber(dates::Date(*m_env.clock)));
     pv.LastLoginDay = QString::number(dates::DayNumber(pv.LastLoginTime));
+    m_facts.currentDay = pv.CurrentDay;
+    m_facts.lastLoginDay = pv.LastLoginDay;
 
     m_caption = m_env.directory->typelessName(m_env.directory->whoAmIName()) +
                 QStringLiteral("  \u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);

@@ -27,16 +27,6 @@ using components::TmLED;
 
 namespace {
 
-// An error escaping a handler is shown in the error box; the program goes on.
-template <typename Body> void guarded(Body body)
-{
-    try {
-        body();
-    } catch (const framework::Exception &e) {
-        framework::showErrorMessage(e.message());
-    }
-}
-
 std::optional<QVariant> charsetValue(const QString &ident)
 {
     static const QHash<QString, qint32> charsets = {
@@ -135,6 +125,21 @@ QString TForm1::shellWorkingDirectory(const QString &url)
     return cut < 0 ? QString() : url.left(cut + 1);
 }
 
+void TForm1::guarded(const std::function<void()> &body, Records::Action failure)
+{
+    try {
+        body();
+    } catch (const framework::Exception &e) {
+        record(failure, {e.message(), {}, {}});
+        framework::showErrorMessage(e.message());
+    }
+}
+
+void TForm1::record(Records::Action action, const Records::Details &details)
+{
+    m_core->environment().records->action(action, details);
+}
+
 void TForm1::checkBrowserResult(int result)
 {
     if (webview::failed(result))
@@ -143,15 +148,23 @@ void TForm1::checkBrowserResult(int result)
 
 void TForm1::FormActivate(QObject *)
 {
-    guarded([this] {
-        const StartupEnvironment &env = m_core->environment();
-        if (upperAscii(env.argument(3)) == QLatin1String("/FULL"))
-            setWindowState(wsMaximized);
-        checkBrowserResult(
-            WebBrowser1->SetDispatchProperty(webview::DISPID_VISIBLE, QVariant(false)));
-        programValues().URL = env.argument(1);
-        checkBrowserResult(WebBrowser1->Navigate(programValues().URL));
-    });
+    guarded(
+        [this] {
+            const StartupEnvironment &env = m_core->environment();
+            if (upperAscii(env.argument(3)) == QLatin1String("/FULL"))
+                setWindowState(wsMaximized);
+            checkBrowserResult(
+                WebBrowser1->SetDispatchProperty(webview::DISPID_VISIBLE, QVariant(false)));
+            programValues().URL = env.argument(1);
+            // The download this navigation completes is the page's "loaded" record; a control
+            // may report it before Navigate returns.
+            m_loadPending = true;
+            const int result = WebBrowser1->Navigate(programValues().URL);
+            if (webview::failed(result))
+                m_loadPending = false;
+            checkBrowserResult(result);
+        },
+        Records::Action::LoadFailed);
 }
 
 void TForm1::endProgram()
@@ -164,16 +177,20 @@ void TForm1::Button1Click(QObject *)
     guarded([this] {
         if (programValues().IntervalMode)
             m_core->WriteDayStamp();
+        record(Records::Action::Exit);
         endProgram();
     });
 }
 
 void TForm1::Button2Click(QObject *)
 {
-    guarded([this] {
-        checkBrowserResult(
-            WebBrowser1->ExecWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER));
-    });
+    guarded(
+        [this] {
+            checkBrowserResult(WebBrowser1->ExecWB(webview::OLECMDID_PRINT,
+                                                   webview::OLECMDEXECOPT_DONTPROMPTUSER));
+            record(Records::Action::Printed);
+        },
+        Records::Action::PrintFailed);
 }
 
 void TForm1::Button3Click(QObject *)
@@ -182,7 +199,8 @@ void TForm1::Button3Click(QObject *)
         if (programValues().IntervalMode)
             m_core->WriteDayStamp();
         const QString url = programValues().URL;
-        platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+        if (platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL))
+            record(Records::Action::Browser);
         endProgram();
     });
 }
@@ -197,6 +215,10 @@ void TForm1::WebBrowser1DownloadComplete(QObject *)
 {
     mLED1->setState(TmLED::lsON);
     mLED2->setState(TmLED::lsOFF);
+    if (m_loadPending) {
+        m_loadPending = false;
+        record(Records::Action::Loaded);
+    }
     if (!m_pageReported) {
         m_pageReported = true;
         qCInfo(framework::lcStartup, "page loaded");
@@ -208,6 +230,7 @@ void TForm1::showAboutBox()
     guarded([this] {
         if (m_aboutBox == nullptr)
             m_aboutBox = m_aboutBoxSource();
+        record(Records::Action::About);
         m_aboutBox->ShowModal();
     });
 }
@@ -224,12 +247,15 @@ void TForm1::mLED2Click(QObject *)
 
 void TForm1::WebBrowser1PrintFailed(QObject *, int code)
 {
-    framework::showErrorMessage(WebBrowser1->ErrorText(code));
+    const QString reason = WebBrowser1->ErrorText(code);
+    record(Records::Action::PrintFailed, {reason, {}, {}});
+    framework::showErrorMessage(reason);
 }
 
 void TForm1::closeEvent(QCloseEvent *event)
 {
     // Closed by the window manager: the program ends without writing the day stamp.
+    record(Records::Action::Exit, {QStringLiteral("the window was closed"), {}, {}});
     components::TForm::closeEvent(event);
     endProgram();
 }

@@ -196,21 +196,31 @@ private:
     std::vector<char *> m_pointers;
 };
 
-// Reports the first time the window reaches the screen, for whoever waits on the program.
+void reportShown(Records &records)
+{
+    qCInfo(framework::lcStartup, "window shown");
+    records.action(Records::Action::Shown);
+}
+
+// Reports the first time the window reaches the screen, for whoever waits on the program and in
+// the records.
 class ShownReporter : public QObject
 {
 public:
-    using QObject::QObject;
+    ShownReporter(Records &records, QObject *parent) : QObject(parent), m_records(records) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed()) {
-            qCInfo(framework::lcStartup, "window shown");
+            reportShown(m_records);
             watched->removeEventFilter(this);
         }
         return false;
     }
+
+private:
+    Records &m_records;
 };
 
 } // namespace
@@ -234,8 +244,11 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     const platform::SessionDisplays session = platform::SessionDisplays::fromEnvironment();
     const platform::PlatformChoice choice = platform::choosePlatform(session);
     if (choice.kind == platform::PlatformChoice::None) {
+        const QString line = noDisplayLine(forError, choice.why);
         std::fputs(errorLines.constData(), stderr);
-        std::fprintf(stderr, "%s\n", noDisplayLine(forError, choice.why).toLocal8Bit().constData());
+        std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
+        if (!forError) // a due page that nobody saw; a decision error has its own record
+            core->environment().records->action(Records::Action::Error, {line, {}, {}});
         return 1;
     }
     QtArguments qtArguments(argc > 0 ? argv[0] : nullptr, choice.platform);
@@ -269,10 +282,12 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         std::fputs("ldpn: this Wayland session cannot keep the window above other windows\n",
                    stderr);
 
+    Records &records = *core->environment().records;
     QString why;
     webview::IWebBrowserFactory *browsers =
         webview::loadWebBrowserFactory(webview::defaultPluginDirectory(), &why);
     if (browsers == nullptr) {
+        records.action(Records::Action::Error, {why, {}, {}});
         framework::showErrorMessage(why);
         return 1;
     }
@@ -296,6 +311,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
             return about;
         });
     } catch (const framework::Exception &e) {
+        records.action(Records::Action::Error, {e.message(), {}, {}});
         framework::showErrorMessage(e.message());
         return 1;
     }
@@ -305,8 +321,8 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         single->setWindow(form.get());
     form->Show();
     if (QWindow *window = form->windowHandle(); window != nullptr && !window->isExposed())
-        window->installEventFilter(new ShownReporter(form.get()));
+        window->installEventFilter(new ShownReporter(records, form.get()));
     else
-        qCInfo(framework::lcStartup, "window shown");
+        reportShown(records);
     return app.exec();
 }

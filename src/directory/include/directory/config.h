@@ -38,9 +38,15 @@ struct BrowserConfig
     bool keepCookies = false;
 };
 
+// The records of each decision and user action in the system's log; on unless switched off.
+struct JournalConfig
+{
+    bool records = true;
+};
+
 // What the configuration file says. An error makes the source NetWare unless it says
 // otherwise (a bad timeout keeps the source and the default timeout; a bad [browser] value
-// keeps nothing).
+// keeps nothing; a bad [journal] value keeps the records).
 struct DirectoryConfig
 {
     QString path; // the file read, or empty when none was found
@@ -48,6 +54,7 @@ struct DirectoryConfig
     LdapConfig ldap;
     LoginsConfig logins;
     BrowserConfig browser;
+    JournalConfig journal;
     QStringList errors; // one line each, ready for standard error
 };
 

@@ -29,9 +29,11 @@ public:
 
     // The show decision; raises framework::Exception on an error.
     Outcome FormCreate();
-    // Runs the creation handler bound by the description (OnCreate = FormCreate) and
-    // passes on its outcome or its error.
+    // Runs the creation handler bound by the description (OnCreate = FormCreate), writes the
+    // decision's record and passes on its outcome or its error.
     Outcome RunOnCreate();
+    // What the last decision found, for its record.
+    const DecisionFacts &decisionFacts() const { return m_facts; }
 
     const framework::FormDescription &form() const { return m_form; }
     framework::FormComponents &components() { return m_components; }
@@ -56,4 +58,5 @@ private:
     framework::FormComponents m_components;
     Outcome m_outcome = Outcome::End;
     std::exception_ptr m_error;
+    DecisionFacts m_facts;
 };

@@ -70,6 +70,11 @@ private:
     // Reports a failure code of the browser control as the program's error.
     void checkBrowserResult(int result);
     void endProgram();
+    // Runs a handler's body; an error escaping it is recorded as `failure` and shown in the
+    // error box, and the program goes on.
+    void guarded(const std::function<void()> &body,
+                 Records::Action failure = Records::Action::Error);
+    void record(Records::Action action, const Records::Details &details = {});
 
     std::unique_ptr<TForm1Core> m_core;
     void showAboutBox();
@@ -77,4 +82,5 @@ private:
     AboutBoxSource m_aboutBoxSource;
     TAboutBox *m_aboutBox = nullptr;
     bool m_pageReported = false; // the "page loaded" milestone is written once
+    bool m_loadPending = false;  // the window's navigation has not completed yet
 };
