@@ -36,12 +36,7 @@ sanitize_tests() {
   export DAYPANE_TEST_REQUIRE_ALL=1
   # Instrumented code is slower; the limits of the end-to-end tests grow with it.
   export DAYPANE_TEST_TIMEOUT_FACTOR="${DAYPANE_TEST_TIMEOUT_FACTOR:-3}"
-  # A second attempt for a test that failed: now and then a helper process that the web engine
-  # forks from an instrumented program never gets to start it (the child waits for ever on a
-  # lock of the sanitizer's runtime that another thread held at the fork), and the page never
-  # loads. A memory error fails both attempts.
-  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 900 -LE 'unsanitized' \
-    --repeat until-pass:2
+  ctest --test-dir "$build" --output-on-failure -j"$(nproc)" --timeout 900 -LE 'unsanitized'
 }
 
 fuzz_build() {
