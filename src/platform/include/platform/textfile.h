@@ -36,10 +36,13 @@ struct FirstLine
 // regular file is read: a folder, device or pipe is access denied at once, never waited on.
 FirstLine readFirstLine(const QString &path, qsizetype limit);
 
-// Replaces the file's content atomically: a temporary file beside it, synced, renamed over
-// it, then the folder synced. A link is written through to its target; an existing file
-// keeps its permissions. Temporary files of earlier writers that were killed on the way
-// (ours, older than a minute) are removed. Returns 0 or an input/output error code.
+// Replaces the file's content atomically: a temporary file beside it, written whole without
+// buffering, synced and closed, each step checked, renamed over it, then the folder synced.
+// Any failure before the rename (a full disk or quota, a file-size limit, an I/O error, a
+// short write) leaves the old file exactly as it was and removes the temporary file. A link is
+// written through to its target; an existing file keeps its permissions. Temporary files of
+// earlier writers that were killed on the way (ours, older than a minute) are removed.
+// Returns 0 or an input/output error code.
 int replaceFile(const QString &path, const QByteArray &content);
 
 // Creates a missing folder and its missing parents with mode 0700, as the XDG rules ask for
