@@ -10,6 +10,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -261,7 +262,18 @@ private:
 
 } // namespace
 
-int replaceFile(const QString &path, const QByteArray &content)
+FileReplacement::FileReplacement(const QString &path, const QByteArray &content)
+{
+    m_error = prepare(path, content);
+}
+
+FileReplacement::~FileReplacement()
+{
+    if (!m_temporaryName.isEmpty())
+        ::unlink(m_temporaryName.constData());
+}
+
+int FileReplacement::prepare(const QString &path, const QByteArray &content)
 {
     if (path.isEmpty())
         return kIoInvalidFilename;
@@ -272,16 +284,17 @@ int replaceFile(const QString &path, const QByteArray &content)
     if (target.absoluteDir().exists())
         removeStaleTemporaries(target);
 
-    const QByteArray finalName = QFile::encodeName(target.absoluteFilePath());
+    m_finalName = QFile::encodeName(target.absoluteFilePath());
+    m_folder = target.absolutePath();
     struct stat old
     {
     };
-    const bool replacing = ::stat(finalName.constData(), &old) == 0;
+    const bool replacing = ::stat(m_finalName.constData(), &old) == 0;
     // A file its owner made read-only stays as it is.
-    if (replacing && ::access(finalName.constData(), W_OK) != 0)
+    if (replacing && ::access(m_finalName.constData(), W_OK) != 0)
         return ioErrorFromErrno(errno, true);
 
-    TemporaryFile temporary(finalName);
+    TemporaryFile temporary(m_finalName);
     if (temporary.fd < 0)
         return temporary.error;
     if (replacing && ::fchmod(temporary.fd, old.st_mode & 07777) != 0)
@@ -298,10 +311,26 @@ int replaceFile(const QString &path, const QByteArray &content)
     temporary.fd = -1;
     if (closed != 0)
         return ioErrorFromErrno(errno, true);
-    if (::rename(temporary.name.constData(), finalName.constData()) != 0)
+    m_temporaryName = std::exchange(temporary.name, QByteArray());
+    return 0;
+}
+
+int FileReplacement::commit()
+{
+    if (m_error != 0)
+        return m_error;
+    if (m_temporaryName.isEmpty())
+        return 0; // in place already
+    if (::rename(m_temporaryName.constData(), m_finalName.constData()) != 0)
         return ioErrorFromErrno(errno, true);
-    temporary.name.clear();
-    return syncFolder(target.absolutePath());
+    m_temporaryName.clear();
+    return syncFolder(m_folder);
+}
+
+int replaceFile(const QString &path, const QByteArray &content)
+{
+    FileReplacement replacement(path, content);
+    return replacement.commit();
 }
 
 bool makeUserFolder(const QString &path)

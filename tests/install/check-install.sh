@@ -83,7 +83,7 @@ if [ -n "$main" ] && [ -n "$sim" ]; then
     grep -q 'libcalwin32' <<<"$contents" && fail "the stand-in client is in the main package"
     grep -q '/etc/xdg/autostart' <<<"$contents" && fail "the package starts itself at login"
     depends=$(dpkg-deb -f "$main" Depends)
-    for p in libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin fonts-liberation2; do
+    for p in libqt6core6 libqt6widgets6 libqt6webenginewidgets6 libqt6webenginecore6-bin xdg-utils fonts-liberation2; do
         grep -qE "(^|, )$p( |,|\$)" <<<"$depends" || fail "Depends lacks $p: $depends"
     done
     [ "$(dpkg-deb -f "$main" Section)" = web ] || fail "section"
