@@ -58,6 +58,27 @@ bool haveCommand(const QString &name);
 // appears, whole, in the file `record`.
 void installRecordingOpener(Run &run, const QString &record);
 
+// A display of the test's own (Xvfb, which picks a free number itself), so that the test may
+// end it under a window without touching the display the test runs on.
+class OwnDisplay
+{
+public:
+    OwnDisplay();
+    ~OwnDisplay();
+    OwnDisplay(const OwnDisplay &) = delete;
+    OwnDisplay &operator=(const OwnDisplay &) = delete;
+    // ":N" once it accepts clients; empty when Xvfb is missing or did not come up, with why.
+    QString name() const { return m_name; }
+    QString why() const { return m_why; }
+    // Ends the server and waits for it.
+    void end();
+
+private:
+    QProcess m_xvfb;
+    QString m_name;
+    QString m_why;
+};
+
 // A thread of its own for a test's server, so the test may block while it answers. `run` calls
 // a function in that thread and waits for it.
 class ServerThread

@@ -84,3 +84,26 @@ TEST_F(LoginEndToEnd, TheCaptionNamesTheUserAndThePreviousLoginInLocalTime)
     EXPECT_EQ(window->name,
               QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:15:00"));
 }
+
+// A logout with the window up: the display closes the connection under it. The program ends
+// with one line of its own and status 1, and nothing crashes on the way out (the directory's
+// contexts are not freed through a client library whose state is gone).
+TEST_F(LoginEndToEnd, TheDisplayGoingAwayUnderTheWindowEndsWithOneLineAndStatusOne)
+{
+    e2e::OwnDisplay display;
+    if (display.name().isEmpty())
+        GTEST_SKIP() << display.why().toStdString();
+    LoginRun run("yesterday 08:15");
+    run.env << "DISPLAY=" + display.name();
+    e2e::Background ldpn(run, {"https://intranet.example/news", "/F"});
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().constData();
+    display.end();
+    ASSERT_TRUE(ldpn.waitForEnd()) << ldpn.err().constData();
+    EXPECT_FALSE(ldpn.crashed()) << ldpn.err().constData();
+    EXPECT_EQ(ldpn.exitCode(), 1) << ldpn.err().constData();
+    const QByteArray err = ldpn.err();
+    const QByteArray line = "ldpn: the display closed its connection while the window was shown\n";
+    EXPECT_TRUE(err.endsWith(line)) << err.constData();
+    EXPECT_EQ(err.count(line), 1) << err.constData();
+    EXPECT_FALSE(err.contains("X11")) << err.constData();
+}

@@ -119,6 +119,25 @@ private:
     static inline std::vector<Held> s_held;
 };
 
+// When the display closes the connection (a logout with the window up), Qt's X11 platform says
+// so in a warning and ends the process with exit(1), which would run the destructors of a
+// program still in the middle of its loop. Its warning gives way to one line of ours, and the
+// process ends at once with status 1.
+QtMessageHandler g_beforeDisplayWatch = nullptr;
+
+void endWhenTheDisplayIsGone(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("The X11 connection broke"))) {
+        std::fputs("ldpn: the display closed its connection while the window was shown\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (g_beforeDisplayWatch != nullptr)
+        g_beforeDisplayWatch(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 // Reports the first time the window reaches the screen, for whoever waits on the program.
 class ShownReporter : public QObject
 {
@@ -162,6 +181,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     std::optional<DisplayConnectionGuard> guard(std::in_place, failure);
     QApplication app(qtArgc, argv);
     guard.reset();
+    g_beforeDisplayWatch = qInstallMessageHandler(&endWhenTheDisplayIsGone);
     // The title set in phase one now names the GUI application too.
     framework::setApplicationTitle(framework::applicationTitle());
     // The program's icon on every window, the error box's too.
