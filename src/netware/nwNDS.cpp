@@ -91,12 +91,12 @@ TNWNDS::TNWNDS()
     s.ndsError = 0;
     s.mainContext = 0;
     try {
-        s.directory = platform::LoadLibraryA("NETWIN32.DLL");
+        s.directory = loadClientLibrary("NETWIN32.DLL");
         if (s.directory == nullptr) {
             s.ndsError = kLibraryMissing;
             return;
         }
-        s.locale = platform::LoadLibraryA("LOCWIN32.DLL");
+        s.locale = loadClientLibrary("LOCWIN32.DLL");
         if (s.locale == nullptr) {
             s.ndsError = kLibraryMissing;
             return;

@@ -146,7 +146,7 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
     EXPECT_EQ(w->width, 600);
     EXPECT_EQ(w->height, 335);
     const QString props = QString::fromUtf8(run("xprop", {"-id", w->id}));
-    EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"  \u00B7 Last Login: "
+    EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"\u00B7 Last Login: "
                                               "30 Dec 1899\"")))
         << props.toStdString();
 

@@ -1,5 +1,6 @@
 // The binding against the complete stand-in client: contexts, names, attribute reads and
 // the base component's properties.
+#include "directory/netwaredirectory.h"
 #include "framework/formreader.h"
 #include "netware/Nwtools.h"
 #include "netware/nwNDS.h"
@@ -89,6 +90,8 @@ protected:
     void create(const QByteArray &tree = kTree)
     {
         base.reset();
+        // The previous one first: it puts back the environment it found.
+        directory.reset();
         directory = std::make_unique<SimDirectory>(tree);
         base = std::make_unique<TNWBase>(nullptr);
         base->setNDSContextName(QStringLiteral("[Root]"));
@@ -665,4 +668,41 @@ TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
             << row.object;
         EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(row.seconds)) << row.object;
     }
+}
+
+// A client that answers, but not with the previous login: one line says what is missing.
+TEST_F(Directory, TheNetWareSourceNamesWhatItCannotAnswer)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray tree;
+        const char *line;
+    } rows[] = {
+        {"NoUser", "tree ACME_TREE\nserver FS1 1\n",
+         "ldpn: directory NetWare client: no user is logged in to the directory"},
+        {"NoAttribute",
+         "tree ACME_TREE\nserver FS1 1\nuser CN=new.O=Acme\nobject CN=new.O=Acme\n"
+         "  attribute Full Name = text New User\n",
+         "ldpn: directory NetWare client: CN=new.O=Acme has no Last Login Time that can be read"},
+    };
+    for (const auto &row : rows) {
+        create(row.tree);
+        QStringList lines;
+        directory::NetWareDirectory source([&](const QString &line) { lines << line; });
+        const QString name = source.whoAmIName();
+        dates::TDateTime lastLogin = 0;
+        EXPECT_FALSE(source.readTimeAttribute(QStringLiteral("[root]"), name, 47, lastLogin))
+            << row.name;
+        source.whoAmIName();
+        EXPECT_EQ(lines.join('|').toStdString(), row.line) << row.name;
+    }
+    // A previous login is an answer: nothing to say.
+    create();
+    QStringList lines;
+    directory::NetWareDirectory source([&](const QString &line) { lines << line; });
+    dates::TDateTime lastLogin = 0;
+    EXPECT_TRUE(
+        source.readTimeAttribute(QStringLiteral("[root]"), source.whoAmIName(), 47, lastLogin));
+    EXPECT_TRUE(lines.isEmpty()) << lines.join('|').toStdString();
 }

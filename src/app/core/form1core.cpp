@@ -101,8 +101,10 @@ TForm1Core::Outcome TForm1Core::FormCreate()
     pv.CurrentDay = QString::number(dates::DayNumber(dates::Date(*m_env.clock)));
     pv.LastLoginDay = QString::number(dates::DayNumber(pv.LastLoginTime));
 
-    m_caption = m_env.directory->typelessName(m_env.directory->whoAmIName()) +
-                QStringLiteral("  \u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);
+    // Without a name the caption starts at the middle dot, not with the blanks that follow one.
+    const QString who = m_env.directory->typelessName(m_env.directory->whoAmIName());
+    m_caption = (who.isEmpty() ? QString() : who + QStringLiteral("  ")) +
+                QStringLiteral("\u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);
 
     if (pv.CurrentDay != pv.LastLoginDay)
         return Outcome::Show;
