@@ -524,7 +524,7 @@ bool NDSReadTimeAttribute(const QString &contextName, const QString &objectName,
     std::array<char, nwclient::kTextValueSize + 1> value;
     if (!nw::readAttribute(contextName, objectName, attributeIndex, value))
         return false;
-    std::int32_t seconds = 0;
+    std::uint32_t seconds = 0;
     std::memcpy(&seconds, value.data(), sizeof seconds);
     destination = NDSTimeToDateTime(seconds);
     return true;

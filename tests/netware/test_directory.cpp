@@ -243,13 +243,14 @@ TEST_F(Directory, ReadingWithoutAContextNameUsesADuplicateAndLeavesTheMainContex
     EXPECT_EQ(sim::liveContexts(), contexts);
 }
 
-TEST_F(Directory, AttributeNamesMatchWithoutRegardToCaseAndLargeTimesComeBeforeNineteenSeventy)
+TEST_F(Directory, AttributeNamesMatchWithoutRegardToCaseAndTimesAfter2038StayAfterIt)
 {
     create();
     double lastLogin = 0;
     EXPECT_TRUE(NDSReadTimeAttribute(QStringLiteral("[root]"),
                                      QStringLiteral("CN=late.OU=Sales.O=Acme"), 47, lastLogin));
-    EXPECT_NEAR(lastLogin, 713.8651851851852, 1e-9);
+    // 2^31 seconds: 19 January 2038 03:14:08, not 13 December 1901.
+    EXPECT_NEAR(lastLogin, 50424.13481481482, 1e-9);
     // No attribute has the empty name of an index past the table.
     EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 200, lastLogin));
 }
@@ -645,7 +646,7 @@ TEST_F(Directory, TheStandInTakesLoginTimesRelativeToToday)
     ASSERT_TRUE(NDSReadTimeAttribute(QString(), QStringLiteral("CN=back.O=Acme"), 47, lastLogin));
     const QDateTime expected(QDateTime::fromSecsSinceEpoch(kServerNow).date().addDays(-3),
                              QTime(12, 0));
-    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::int32_t(expected.toSecsSinceEpoch())));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::uint32_t(expected.toSecsSinceEpoch())));
 }
 
 TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
@@ -658,10 +659,8 @@ TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
     const struct
     {
         const char *object;
-        std::int32_t seconds;
-    } rows[] = {{"CN=past.O=Acme", INT32_MIN},
-                {"CN=future.O=Acme", INT32_MAX},
-                {"CN=far.O=Acme", INT32_MIN}};
+        std::uint32_t seconds;
+    } rows[] = {{"CN=past.O=Acme", 0}, {"CN=future.O=Acme", UINT32_MAX}, {"CN=far.O=Acme", 0}};
     for (const auto &row : rows) {
         double lastLogin = 0;
         ASSERT_TRUE(NDSReadTimeAttribute(QString(), QLatin1String(row.object), 47, lastLogin))

@@ -21,7 +21,7 @@ constexpr const char *kNow = "2026-07-19 10:00:00";
 // far from UTC so that a missing conversion would show.
 struct LoginRun : e2e::Run
 {
-    explicit LoginRun(const char *lastLogin) : e2e::Run(kNow)
+    explicit LoginRun(const char *lastLogin, const char *now = kNow) : e2e::Run(now)
     {
         testsupport::writeFile(home.path() + "/directory.tree", tree(lastLogin));
         env << "LD_LIBRARY_PATH=" NWSIM_FULL_DIR
@@ -51,6 +51,16 @@ TEST_F(LoginEndToEnd, NormalModeEndsSilentlyWhenThePreviousLoginWasToday)
     LoginRun run("today 00:00:01");
     const auto r = run.ldpn({"https://intranet.example/news", "/N"});
     EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+}
+
+// The client's time is an unsigned count of seconds: past January 2038 a login of today is
+// still today, not a day of 1901 that would make the page due at every login.
+TEST_F(LoginEndToEnd, After2038ALoginOfTodayIsStillToday)
+{
+    LoginRun run("today 00:00:01", "2040-03-01 10:00:00");
+    const auto r = run.ldpn({"https://intranet.example/news", "/N"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
 }
 
