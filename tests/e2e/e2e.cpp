@@ -173,7 +173,11 @@ Background::Background(const Run &run, const QStringList &args, bool milestones)
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(m_files.filePath(QStringLiteral("stdout")));
     m_process.setStandardErrorFile(m_files.filePath(QStringLiteral("stderr")));
-    m_process.start(QStringLiteral(LDPN_PATH), args);
+    if (run.wrapper.isEmpty())
+        m_process.start(QStringLiteral(LDPN_PATH), args);
+    else
+        m_process.start(run.wrapper.first(),
+                        run.wrapper.mid(1) + QStringList{QStringLiteral(LDPN_PATH)} + args);
     m_process.waitForStarted(scaled(30000));
 }
 

@@ -29,6 +29,9 @@ struct Run
 {
     QTemporaryDir home;
     QStringList env;
+    // A command that starts ldpn (given as its last arguments), for a run that needs a setting
+    // of its own; it should exec ldpn so that the process stays the one started.
+    QStringList wrapper;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
     QString stampPath() const { return home.path() + "/dpn.qcf"; }
     // Runs ldpn to its end (killed after the scaled limit).

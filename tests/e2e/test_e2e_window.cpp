@@ -11,6 +11,7 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -177,6 +178,48 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
     ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
+}
+
+// A home on a full file system: Exit in interval mode says so in the box and on standard
+// error, the window stays, and the old stamp stays whole. The data folder is a tiny tmpfs in a
+// mount namespace of the program's own (in a user namespace when not run as root).
+TEST_F(WindowEndToEnd, ExitOnAFullDiskSaysSoKeepsTheWindowAndTheOldStamp)
+{
+    if (!e2e::haveCommand(QStringLiteral("unshare")))
+        GTEST_SKIP() << "unshare is not installed";
+    const QString data = runEnv.home.path() + "/data";
+    ASSERT_TRUE(QDir().mkpath(data));
+    runEnv.env << "XDG_DATA_HOME=" + data;
+    runEnv.wrapper = {"unshare", "--mount", "--propagation", "private"};
+    if (::geteuid() != 0)
+        runEnv.wrapper << "--map-root-user";
+    // One page, taken by the old stamp and whatever is left by a filler.
+    runEnv.wrapper
+        << "sh"
+        << "-c"
+        << "mount -t tmpfs -o size=4k tmpfs \"$0\" || "
+           "{ echo \"cannot run here: no tmpfs in a mount namespace\" >&2; exit 77; }; "
+           "printf '17\\r\\n' > \"$0/dpn.qcf\"; cat /dev/zero > \"$0/filler\" 2>/dev/null; "
+           "exec \"$@\""
+        << data;
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "0"});
+    if (!ldpn.waitForShown() && !ldpn.running() && ldpn.exitCode() == 77)
+        GTEST_SKIP() << ldpn.err().trimmed().toStdString();
+    const auto w = window(ldpn);
+    ASSERT_TRUE(w.has_value());
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
+    clickAt(w->x + 81 + 68, w->y + 2 + 11);
+    ASSERT_TRUE(ldpn.waitForLine("Disk full.")) << ldpn.err().toStdString();
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 20000, &ldpn);
+    EXPECT_TRUE(box.has_value()) << ldpn.err().toStdString();
+    EXPECT_TRUE(ldpn.running());
+    EXPECT_TRUE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
+    // The program's own view of its data folder, through its root.
+    const QString seen = QStringLiteral("/proc/%1/root%2").arg(ldpn.pid()).arg(data);
+    EXPECT_EQ(testsupport::readFile(seen + "/dpn.qcf"), QByteArray("17\r\n"));
+    EXPECT_EQ(QDir(seen).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"dpn.qcf", "filler"}));
 }
 
 TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)
