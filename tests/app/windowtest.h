@@ -136,7 +136,11 @@ protected:
     int endsWith(std::function<void()> action, int waitMs = 5000)
     {
         QTimer::singleShot(0, action);
-        QTimer::singleShot(waitMs, [] { QCoreApplication::exit(99); });
+        // Gone with this call: a limit left pending would end a later test's loop early.
+        QTimer limit;
+        limit.setSingleShot(true);
+        QObject::connect(&limit, &QTimer::timeout, [] { QCoreApplication::exit(99); });
+        limit.start(waitMs);
         return QCoreApplication::exec();
     }
 
