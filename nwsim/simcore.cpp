@@ -58,14 +58,14 @@ bool clockTime(const std::string &text, std::tm &tm)
 
 // Seconds since 1970, or a local time relative to today: "today 08:15", "yesterday 08:15",
 // "3 days ago 08:15", "now".
-bool parseTime(const std::string &text, std::int32_t &out)
+bool parseTime(const std::string &text, std::uint32_t &out)
 {
     const std::vector<std::string> w = words(text);
     if (w.empty())
         return false;
     const std::time_t now = simNow();
     if (upper(w[0]) == "NOW" && w.size() == 1) {
-        out = std::int32_t(now);
+        out = std::uint32_t(std::clamp<long long>(now, 0, UINT32_MAX));
         return true;
     }
     if (w.size() == 1 && (std::isdigit(static_cast<unsigned char>(w[0][0])) || w[0][0] == '-')) {
@@ -73,7 +73,7 @@ bool parseTime(const std::string &text, std::int32_t &out)
         const long long v = std::strtoll(w[0].c_str(), &end, 0);
         if (*end != '\0')
             return false;
-        out = std::int32_t(std::uint32_t(v)); // 2^31 and above wrap as the client stores them
+        out = std::uint32_t(v); // the low 32 bits, as the client stores them
         return true;
     }
     long long daysBack = 0;
@@ -94,18 +94,18 @@ bool parseTime(const std::string &text, std::int32_t &out)
         if (!clockTime(w[clockAt], tm))
             return false;
     }
-    // The client's times span about 24 855 days either side of 1970: any count of days
-    // beyond this bound lies outside them, and within it the day arithmetic fits an int.
+    // The client's times span about 49 710 days from 1970: any count of days beyond this
+    // bound lies outside them, and within it the day arithmetic fits an int.
     constexpr long long kBeyondClientTimes = 1000000;
     if (daysBack > kBeyondClientTimes || daysBack < -kBeyondClientTimes) {
-        out = daysBack > 0 ? INT32_MIN : INT32_MAX;
+        out = daysBack > 0 ? 0 : UINT32_MAX;
         return true;
     }
     tm.tm_mday -= int(daysBack);
     tm.tm_isdst = -1;
     const long long t = std::mktime(&tm);
     // A time the client cannot hold is its nearest one.
-    out = std::int32_t(std::clamp<long long>(t, INT32_MIN, INT32_MAX));
+    out = std::uint32_t(std::clamp<long long>(t, 0, UINT32_MAX));
     return true;
 }
 

@@ -34,7 +34,7 @@ struct Attribute
 {
     std::string name; // as the client delivers it
     std::uint32_t syntax = nwclient::kSyntaxText;
-    std::int32_t time = 0;
+    std::uint32_t time = 0; // seconds since 1970, unsigned as the client keeps them
     std::string text;
 };
 

@@ -154,8 +154,17 @@ std::int32_t DayNumber(TDateTime value)
 
 TDateTime UTCToLocalTime(TDateTime utc, const platform::TimeZoneQuery &zone)
 {
+    // The instant in seconds since 1970; a negative value's fraction counts forward from its day.
+    const double day = std::trunc(utc);
+    const double linear = day + std::fabs(utc - day);
+    const double seconds = std::round((linear - 25569.0) * 86400.0);
+    constexpr double kLimit = 9.2e18; // within the 64-bit range
     platform::TimeZoneInformation info{};
-    switch (zone.GetTimeZoneInformation(info)) {
+    const std::uint32_t kind =
+        std::isfinite(seconds) && std::fabs(seconds) < kLimit
+            ? zone.GetTimeZoneInformationAt(static_cast<std::int64_t>(seconds), info)
+            : platform::TIME_ZONE_ID_INVALID;
+    switch (kind) {
     case platform::TIME_ZONE_ID_STANDARD:
     case platform::TIME_ZONE_ID_UNKNOWN: // a zone without daylight saving
         return utc - info.Bias / 1440.0;

@@ -116,6 +116,12 @@ std::optional<int> timeoutMs(const QByteArray &value)
     return int(std::lround(seconds * 1000));
 }
 
+QString badTimeout(const QByteArray &value)
+{
+    return QStringLiteral("\"%1\" is not a number of seconds from 0.1 to 600; using 3")
+        .arg(printable(value));
+}
+
 QString string(const QByteArray &value)
 {
     return QString::fromUtf8(value);
@@ -141,10 +147,7 @@ bool readLdap(const Sections &s, DirectoryConfig &c)
         if (const auto ms = timeoutMs(*v))
             l.timeoutMs = *ms;
         else
-            c.errors << keyError(c.path, "ldap", "timeout",
-                                 QStringLiteral("\"%1\" is not a number of seconds from 0.1 to "
-                                                "600; using 3")
-                                     .arg(printable(*v)));
+            c.errors << keyError(c.path, "ldap", "timeout", badTimeout(*v));
     }
 
     bool usable = true;
@@ -255,6 +258,12 @@ DirectoryConfig parseDirectoryConfig(const QByteArray &text, const QString &path
     const Sections s = parseIni(text);
     if (auto v = valueOf(s, "logins", "file"); v && !v->isEmpty())
         c.logins.file = QString::fromLocal8Bit(*v);
+    if (auto v = valueOf(s, "logins", "timeout")) {
+        if (const auto ms = timeoutMs(*v))
+            c.logins.timeoutMs = *ms;
+        else
+            c.errors << keyError(c.path, "logins", "timeout", badTimeout(*v));
+    }
     if (auto v = valueOf(s, "browser", "cookies")) {
         const QByteArray cookies = v->toLower();
         if (cookies == "keep")

@@ -116,18 +116,39 @@ void LdapDirectory::lookUp()
     }
     const ldapmodule::Answer a = m_lookup(rq);
     std::fill(rq.password.begin(), rq.password.end(), '\0');
+    // Each answer that cannot decide is one line too: the page then shows at every login, and
+    // the administrator sees why.
+    const QString server = QString::fromUtf8(a.server.empty() ? rq.uri : a.server);
+    const QString search =
+        QStringLiteral("%1 under %2")
+            .arg(QString::fromUtf8(rq.filter),
+                 m_config.base.isEmpty() ? QStringLiteral("ldap.conf's BASE") : m_config.base);
     switch (a.outcome) {
-    case ldapmodule::Answer::Outcome::Found:
+    case ldapmodule::Answer::Outcome::Found: {
         m_dn = QString::fromUtf8(a.dn);
+        const QByteArrayView value(a.value.data(), qsizetype(a.value.size()));
         if (a.hasValue)
-            m_lastLogin = parseGeneralizedTime(QByteArrayView(a.value.data(), a.value.size()));
+            m_lastLogin = parseGeneralizedTime(value);
+        if (!a.hasValue)
+            reportFailure(server, QStringLiteral("%1 has no %2 that this bind may read")
+                                      .arg(m_dn, m_config.attribute));
+        else if (!m_lastLogin)
+            reportFailure(server,
+                          QStringLiteral("%1 of %2 is not a time: \"%3\"")
+                              .arg(m_config.attribute, m_dn, printable(value.toByteArray(), 40)));
         break;
+    }
     case ldapmodule::Answer::Outcome::NoEntry:
+        reportFailure(server, QStringLiteral("no entry matches %1").arg(search));
+        break;
     case ldapmodule::Answer::Outcome::Ambiguous:
-        break; // nobody, or nobody for certain: a directory that cannot answer
+        reportFailure(server, QStringLiteral("several entries (%1%2) match %3, not one")
+                                  .arg(a.moreEntries ? QStringLiteral("at least ") : QString())
+                                  .arg(a.entries)
+                                  .arg(search));
+        break;
     case ldapmodule::Answer::Outcome::Failed:
-        reportFailure(QString::fromUtf8(a.server.empty() ? rq.uri : a.server),
-                      QString::fromUtf8(a.reason));
+        reportFailure(server, QString::fromUtf8(a.reason));
         break;
     }
 }

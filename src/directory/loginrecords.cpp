@@ -1,5 +1,6 @@
 #include "directory/loginrecords.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <cstring>
@@ -29,19 +30,34 @@ qint64 secondsOf(const char *record)
     return qint64(seconds);
 }
 
+// "3 s", "0.5 s".
+QString seconds(int ms)
+{
+    return ms % 1000 == 0 ? QStringLiteral("%1 s").arg(ms / 1000)
+                          : QStringLiteral("%1 s").arg(ms / 1000.0, 0, 'g', 4);
+}
+
 } // namespace
 
-std::optional<qint64> previousLoginSeconds(QIODevice &records, const QByteArray &user)
+LoginSearch searchLogins(QIODevice &records, const QByteArray &user, int timeoutMs)
 {
+    LoginSearch found;
     if (user.isEmpty() || !records.isOpen() || records.isSequential())
-        return std::nullopt;
+        return found;
+    const QDeadlineTimer deadline(timeoutMs);
     qint64 end = records.size() / utmp::kRecordSize * utmp::kRecordSize;
     QByteArray chunk;
-    bool newestSeen = false;
     while (end > 0) {
+        if (deadline.hasExpired()) {
+            found.error =
+                QStringLiteral("not searched to the end within %1").arg(seconds(timeoutMs));
+            return found;
+        }
         const qint64 start = qMax<qint64>(0, end - kChunkRecords * utmp::kRecordSize);
-        if (!records.seek(start))
-            return std::nullopt;
+        if (!records.seek(start)) {
+            found.error = records.errorString();
+            return found;
+        }
         chunk.resize(end - start);
         qint64 got = 0;
         while (got < chunk.size()) {
@@ -56,36 +72,42 @@ std::optional<qint64> previousLoginSeconds(QIODevice &records, const QByteArray 
             const char *record = chunk.constData() + at;
             if (!isLoginOf(record, user))
                 continue;
-            if (newestSeen)
-                return secondsOf(record);
-            newestSeen = true;
+            if (++found.logins == 2) {
+                found.previous = secondsOf(record);
+                return found;
+            }
         }
         if (got < chunk.size())
-            return std::nullopt;
+            return found;
         end = start;
     }
-    return std::nullopt;
+    return found;
 }
 
-std::optional<qint64> previousLoginSeconds(const QString &path, const QByteArray &user,
-                                           QString *error)
+LoginSearch searchLogins(const QString &path, const QByteArray &user, int timeoutMs)
 {
+    LoginSearch found;
     const QFileInfo info(path);
-    if (!info.exists())
-        return std::nullopt;
+    if (!info.exists()) {
+        found.error = QStringLiteral("no such file");
+        return found;
+    }
     // A FIFO or a device could block the login.
     if (!info.isFile()) {
-        if (error)
-            *error = QStringLiteral("not a regular file");
-        return std::nullopt;
+        found.error = QStringLiteral("not a regular file");
+        return found;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return std::nullopt;
+        found.error = QStringLiteral("cannot be read (%1)").arg(file.errorString());
+        return found;
     }
-    return previousLoginSeconds(file, user);
+    return searchLogins(file, user, timeoutMs);
+}
+
+std::optional<qint64> previousLoginSeconds(QIODevice &records, const QByteArray &user)
+{
+    return searchLogins(records, user, std::numeric_limits<int>::max()).previous;
 }
 
 } // namespace directory

@@ -3,10 +3,14 @@
 #include "directory/generalizedtime.h"
 #include "directory/loginrecords.h"
 
+#include <QFile>
+
 namespace directory {
 
-LoginsDirectory::LoginsDirectory(QString recordsFile, QString loginName, Report report)
-    : m_file(std::move(recordsFile)), m_loginName(std::move(loginName)), m_report(std::move(report))
+LoginsDirectory::LoginsDirectory(QString recordsFile, QString loginName, Report report,
+                                 int timeoutMs)
+    : m_file(std::move(recordsFile)), m_loginName(std::move(loginName)),
+      m_report(std::move(report)), m_timeoutMs(timeoutMs)
 {
 }
 
@@ -27,12 +31,16 @@ bool LoginsDirectory::readTimeAttribute(const QString &, const QString &objectNa
         return false;
     if (!m_done) {
         m_done = true;
-        QString error;
-        const auto seconds = previousLoginSeconds(m_file, m_loginName.toLocal8Bit(), &error);
-        if (seconds)
-            m_previous = unixTimeToDateTime(*seconds);
-        else if (!error.isEmpty() && m_report)
-            m_report(QStringLiteral("ldpn: login records %1: %2").arg(m_file, error));
+        const LoginSearch found = searchLogins(m_file, m_loginName.toLocal8Bit(), m_timeoutMs);
+        if (found.previous)
+            m_previous = unixTimeToDateTime(*found.previous);
+        // One login is this session's, the user's first: an answer. None at all is not.
+        QString why = found.error;
+        if (why.isEmpty() && found.logins == 0)
+            why = QStringLiteral("no login of %1 recorded").arg(printable(m_loginName.toUtf8()));
+        if (!why.isEmpty() && m_report)
+            m_report(QStringLiteral("ldpn: directory %1: %2")
+                         .arg(printable(QFile::encodeName(m_file), 200), why));
     }
     if (!m_previous)
         return false;

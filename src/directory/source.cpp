@@ -15,12 +15,12 @@ DirectorySource chooseDirectory(const DirectoryConfig &config, const QString &lo
                                                   moduleLookup(ldapModulePath), std::move(report));
         break;
     case SourceKind::Logins:
-        s.owned =
-            std::make_unique<LoginsDirectory>(config.logins.file, loginName, std::move(report));
+        s.owned = std::make_unique<LoginsDirectory>(config.logins.file, loginName,
+                                                    std::move(report), config.logins.timeoutMs);
         break;
     case SourceKind::NetWare:
-        s.directory = &netwareDirectory();
-        return s;
+        s.owned = std::make_unique<NetWareDirectory>(std::move(report));
+        break;
     }
     s.directory = s.owned.get();
     return s;

@@ -20,10 +20,10 @@ QString TrimBlanks(const QString &text)
     return text.mid(begin, end - begin);
 }
 
-double NDSTimeToDateTime(std::int32_t seconds)
+double NDSTimeToDateTime(std::uint32_t seconds)
 {
-    const std::int32_t days = seconds / 86400; // truncates toward zero
-    const std::int32_t rest = seconds - days * 86400;
+    const std::uint32_t days = seconds / 86400;
+    const std::uint32_t rest = seconds - days * 86400;
     return 25569.0 + days + rest / 86400.0;
 }
 

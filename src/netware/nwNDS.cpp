@@ -91,12 +91,12 @@ TNWNDS::TNWNDS()
     s.ndsError = 0;
     s.mainContext = 0;
     try {
-        s.directory = platform::LoadLibraryA("NETWIN32.DLL");
+        s.directory = loadClientLibrary("NETWIN32.DLL");
         if (s.directory == nullptr) {
             s.ndsError = kLibraryMissing;
             return;
         }
-        s.locale = platform::LoadLibraryA("LOCWIN32.DLL");
+        s.locale = loadClientLibrary("LOCWIN32.DLL");
         if (s.locale == nullptr) {
             s.ndsError = kLibraryMissing;
             return;
@@ -524,7 +524,7 @@ bool NDSReadTimeAttribute(const QString &contextName, const QString &objectName,
     std::array<char, nwclient::kTextValueSize + 1> value;
     if (!nw::readAttribute(contextName, objectName, attributeIndex, value))
         return false;
-    std::int32_t seconds = 0;
+    std::uint32_t seconds = 0;
     std::memcpy(&seconds, value.data(), sizeof seconds);
     destination = NDSTimeToDateTime(seconds);
     return true;

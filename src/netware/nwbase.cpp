@@ -23,10 +23,14 @@ struct Layers
     std::unique_ptr<TNWProp> prop;
 };
 
+// Never destroyed: at the process's end (exit() while the window is up, when the display goes)
+// the client library's own state may be gone already, and freeing the contexts through it
+// would crash. The process's end releases them anyway; an orderly ending has freed them with
+// the component.
 Layers &layers()
 {
-    static Layers l;
-    return l;
+    static Layers *const l = new Layers;
+    return *l;
 }
 
 // A layer object of the set. They keep no data, so an idle one answers alike when another

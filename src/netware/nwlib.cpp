@@ -87,13 +87,14 @@ TNWLib::TNWLib()
     s.calls = nullptr;
     s.connection = nullptr;
     s.directoryInUse = false;
+    s.loadFailure.clear();
 
-    s.calls = platform::LoadLibraryA("CALWIN32.DLL");
+    s.calls = loadClientLibrary("CALWIN32.DLL");
     if (s.calls == nullptr) {
         s.callsError = kLibraryMissing;
         return;
     }
-    s.connection = platform::LoadLibraryA("CLXWIN32.DLL");
+    s.connection = loadClientLibrary("CLXWIN32.DLL");
     if (s.connection == nullptr) {
         s.callsError = kLibraryMissing;
         return;
@@ -131,6 +132,22 @@ NWCONN_HANDLE PrimaryConnection()
         return handle;
     s.callsError = s.callsResult;
     return 0;
+}
+
+void *loadClientLibrary(const char *name)
+{
+    std::string why;
+    void *library = platform::LoadLibraryA(name, &why);
+    ClientState &s = state();
+    if (library == nullptr && s.loadFailure.isEmpty())
+        s.loadFailure = QStringLiteral("cannot load %1 (%2)")
+                            .arg(QLatin1String(name), QString::fromLocal8Bit(why.c_str()));
+    return library;
+}
+
+QString ClientLoadFailure()
+{
+    return state().loadFailure;
 }
 
 bool NetAvailability()

@@ -43,11 +43,24 @@ std::string libraryFileName(const char *name)
     return "lib" + base + ".so";
 }
 
-LibraryHandle LoadLibraryA(const char *name)
+LibraryHandle LoadLibraryA(const char *name, std::string *error)
 {
-    if (name == nullptr || *name == '\0')
+    if (name == nullptr || *name == '\0') {
+        if (error != nullptr)
+            *error = "no library name";
         return nullptr;
-    return load(QString::fromStdString(libraryFileName(name)), nullptr);
+    }
+    const QString file = QString::fromStdString(libraryFileName(name));
+    std::string why;
+    LibraryHandle library = load(file, &why);
+    if (library == nullptr && error != nullptr) {
+        // The system loader's own words, without Qt's wrapping around them.
+        const std::string wrapped = "Cannot load library " + file.toStdString() + ": (";
+        if (why.rfind(wrapped, 0) == 0 && why.size() > wrapped.size() && why.back() == ')')
+            why = why.substr(wrapped.size(), why.size() - wrapped.size() - 1);
+        *error = why;
+    }
+    return library;
 }
 
 void *GetProcAddress(LibraryHandle library, const char *name)

@@ -4,11 +4,13 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QRandomGenerator>
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace platform {
 
@@ -165,9 +167,113 @@ int syncFolder(const QString &folder)
     return error;
 }
 
+// A temporary file beside the target with a name of our pattern, created with the plain create
+// mode (the process's mask applies, as to any new file). Closed and removed again unless
+// renamed into place, so that no failure leaves it behind.
+struct TemporaryFile
+{
+    explicit TemporaryFile(const QByteArray &finalName)
+    {
+        static constexpr char kLetters[] =
+            "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            QByteArray candidate = finalName + '.';
+            for (int i = 0; i < 6; ++i)
+                candidate +=
+                    kLetters[QRandomGenerator::global()->bounded(int(sizeof kLetters - 1))];
+            fd = ::open(candidate.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY,
+                        0666);
+            if (fd >= 0) {
+                name = candidate;
+                return;
+            }
+            if (errno != EEXIST)
+                break;
+        }
+        error = ioErrorFromErrno(errno, true);
+    }
+    ~TemporaryFile()
+    {
+        if (fd >= 0)
+            ::close(fd);
+        if (!name.isEmpty())
+            ::unlink(name.constData());
+    }
+    TemporaryFile(const TemporaryFile &) = delete;
+    TemporaryFile &operator=(const TemporaryFile &) = delete;
+
+    int fd = -1;
+    QByteArray name;
+    int error = 0;
+};
+
+// Every byte written, or the reason why not: a short write is followed by the write that names
+// the error (ENOSPC, EDQUOT, EFBIG, EIO).
+int writeWhole(int fd, const QByteArray &content)
+{
+    const char *at = content.constData();
+    qsizetype left = content.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, at, std::size_t(left));
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ioErrorFromErrno(errno, true);
+        }
+        if (n == 0)
+            return kIoDiskFull; // no progress and no reason: there is no room
+        at += n;
+        left -= n;
+    }
+    return 0;
+}
+
+// Beyond a file-size limit the system ends the writer with SIGXFSZ unless the signal is
+// ignored; the stamp's write is to fail with EFBIG instead, as on a full disk. A disposition
+// the program set itself stays.
+class FileSizeSignalIgnored
+{
+public:
+    FileSizeSignalIgnored()
+    {
+        struct sigaction ignore
+        {
+        };
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        m_changed = ::sigaction(SIGXFSZ, nullptr, &m_old) == 0 && m_old.sa_handler == SIG_DFL &&
+                    (m_old.sa_flags & SA_SIGINFO) == 0 &&
+                    ::sigaction(SIGXFSZ, &ignore, nullptr) == 0;
+    }
+    ~FileSizeSignalIgnored()
+    {
+        if (m_changed)
+            ::sigaction(SIGXFSZ, &m_old, nullptr);
+    }
+    FileSizeSignalIgnored(const FileSizeSignalIgnored &) = delete;
+    FileSizeSignalIgnored &operator=(const FileSizeSignalIgnored &) = delete;
+
+private:
+    struct sigaction m_old
+    {
+    };
+    bool m_changed = false;
+};
+
 } // namespace
 
-int replaceFile(const QString &path, const QByteArray &content)
+FileReplacement::FileReplacement(const QString &path, const QByteArray &content)
+{
+    m_error = prepare(path, content);
+}
+
+FileReplacement::~FileReplacement()
+{
+    if (!m_temporaryName.isEmpty())
+        ::unlink(m_temporaryName.constData());
+}
+
+int FileReplacement::prepare(const QString &path, const QByteArray &content)
 {
     if (path.isEmpty())
         return kIoInvalidFilename;
@@ -178,21 +284,53 @@ int replaceFile(const QString &path, const QByteArray &content)
     if (target.absoluteDir().exists())
         removeStaleTemporaries(target);
 
-    QSaveFile file(path);
-    // QSaveFile leaves the system's error number of a failed step behind.
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
+    m_finalName = QFile::encodeName(target.absoluteFilePath());
+    m_folder = target.absolutePath();
+    struct stat old
+    {
+    };
+    const bool replacing = ::stat(m_finalName.constData(), &old) == 0;
+    // A file its owner made read-only stays as it is.
+    if (replacing && ::access(m_finalName.constData(), W_OK) != 0)
         return ioErrorFromErrno(errno, true);
-    errno = 0;
-    if (file.write(content) != content.size()) {
-        const int error = ioErrorFromErrno(errno, true);
-        file.cancelWriting();
-        return error;
+
+    TemporaryFile temporary(m_finalName);
+    if (temporary.fd < 0)
+        return temporary.error;
+    if (replacing && ::fchmod(temporary.fd, old.st_mode & 07777) != 0)
+        return ioErrorFromErrno(errno, true);
+    {
+        const FileSizeSignalIgnored noSignal;
+        if (const int error = writeWhole(temporary.fd, content); error != 0)
+            return error;
     }
-    errno = 0;
-    if (!file.commit())
+    if (::fsync(temporary.fd) != 0)
         return ioErrorFromErrno(errno, true);
-    return syncFolder(target.absolutePath());
+    // Some file systems report a lost write only here; the descriptor is gone either way.
+    const int closed = ::close(temporary.fd);
+    temporary.fd = -1;
+    if (closed != 0)
+        return ioErrorFromErrno(errno, true);
+    m_temporaryName = std::exchange(temporary.name, QByteArray());
+    return 0;
+}
+
+int FileReplacement::commit()
+{
+    if (m_error != 0)
+        return m_error;
+    if (m_temporaryName.isEmpty())
+        return 0; // in place already
+    if (::rename(m_temporaryName.constData(), m_finalName.constData()) != 0)
+        return ioErrorFromErrno(errno, true);
+    m_temporaryName.clear();
+    return syncFolder(m_folder);
+}
+
+int replaceFile(const QString &path, const QByteArray &content)
+{
+    FileReplacement replacement(path, content);
+    return replacement.commit();
 }
 
 bool makeUserFolder(const QString &path)

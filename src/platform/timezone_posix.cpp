@@ -29,10 +29,23 @@ public:
 
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
+        return infoAt(m_fixed >= 0 ? QDateTime::fromSecsSinceEpoch(m_fixed, Qt::UTC)
+                                   : QDateTime::currentDateTimeUtc(),
+                      info);
+    }
+
+    std::uint32_t GetTimeZoneInformationAt(std::int64_t unixSeconds,
+                                           TimeZoneInformation &info) const override
+    {
+        return infoAt(QDateTime::fromSecsSinceEpoch(unixSeconds, Qt::UTC), info);
+    }
+
+private:
+    // The kind and biases in force at `now`.
+    static std::uint32_t infoAt(const QDateTime &now, TimeZoneInformation &info)
+    {
         info = {};
         const QTimeZone zone = localZone();
-        const QDateTime now = m_fixed >= 0 ? QDateTime::fromSecsSinceEpoch(m_fixed, Qt::UTC)
-                                           : QDateTime::currentDateTimeUtc();
         if (!now.isValid())
             return TIME_ZONE_ID_INVALID;
         const bool nowDaylight = zone.isDaylightTime(now);
@@ -73,7 +86,6 @@ public:
         return TIME_ZONE_ID_STANDARD;
     }
 
-private:
     std::int64_t m_fixed;
 };
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocale>
+#include <ctime>
 #include <gtest/gtest.h>
 
 using Outcome = TForm1Core::Outcome;
@@ -90,9 +91,8 @@ TEST_F(Decision, UnreachableDirectoryKeepsDayZero)
     directory.name.clear();
     EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::Show);
     EXPECT_EQ(programValues().LastLoginDay, "364");
-    EXPECT_TRUE(
-        core->caption().startsWith(QStringLiteral("  \u00B7 Last Login: 30 Dec 1899 05:00:00")))
-        << core->caption().toStdString();
+    // No name: the caption starts at the middle dot, not with blanks.
+    EXPECT_EQ(core->caption(), QStringLiteral("\u00B7 Last Login: 30 Dec 1899 05:00:00"));
     // On the 364th day of the year the same login ends.
     today(12, 30);
     programValues() = {};
@@ -263,6 +263,41 @@ TEST_F(Decision, ZoneWithoutDaylightSavingConverts)
     directory.loginUtc = dates::EncodeDate(2026, 2, 8) + 20 / 24.0; // 05:00 on the 9th in Tokyo
     EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::End);
     EXPECT_EQ(programValues().LastLoginDay, "40");
+}
+
+// The previous login late on the evening before a daylight-saving change, or just after
+// midnight on the day of it, judged the next morning: its day is the one it had then.
+TEST_F(Decision, ThePreviousLoginKeepsItsDayAcrossADaylightSavingChange)
+{
+    const struct
+    {
+        const char *name;
+        const char *tz;
+        int month, day;     // today, at 09:30 local
+        std::int64_t now;   // that moment in seconds since 1970 UTC
+        std::int64_t login; // the previous login
+        Outcome outcome;
+        const char *caption; // the end of the caption: the login in local time
+    } rows[] = {
+        {"BerlinEveningBeforeSummerTime", "Europe/Berlin", 3, 29, 1774769400, 1774737000,
+         Outcome::Show, "28 Mar 2026 23:30:00"},
+        {"LordHoweAfterMidnightBeforeStandardTime", "Australia/Lord_Howe", 4, 5, 1775343600,
+         1775308500, Outcome::End, "5 Apr 2026 00:15:00"},
+        {"LordHoweEveningBeforeSummerTime", "Australia/Lord_Howe", 10, 4, 1791066600, 1791032400,
+         Outcome::Show, "3 Oct 2026 23:30:00"},
+    };
+    for (const auto &row : rows) {
+        testsupport::ScopedEnv tz("TZ", row.tz);
+        tzset();
+        const auto zone = platform::systemTimeZoneAt(row.now);
+        env.timeZone = zone.get();
+        today(row.month, row.day);
+        directory.loginUtc = 25569.0 + double(row.login) / 86400.0;
+        EXPECT_EQ(decide({"http://intra/", "/N"}), row.outcome) << row.name;
+        EXPECT_TRUE(core->caption().endsWith(QLatin1String(row.caption)))
+            << row.name << ": " << core->caption().toStdString();
+    }
+    tzset();
 }
 
 class DayStamp : public Decision

@@ -118,12 +118,7 @@ TEST_F(Windows, FailedStampWriteShowsTheErrorAndKeepsTheWindow)
                    "Local AppData", dir.filePath("file/share"));
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     BoxCatcher boxes;
-    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button1); },
-                                [&] {
-                                    return !boxes.texts.isEmpty() &&
-                                           QApplication::activeModalWidget() == nullptr;
-                                }),
-              99);
+    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button1); }, boxClosed(boxes)), 99);
     EXPECT_EQ(boxes.texts, QStringList{"Invalid filename."});
     EXPECT_TRUE(form->isVisible());
 }
@@ -170,6 +165,63 @@ TEST_F(Windows, OpenInFullBrowserHandsTheAddressToTheDesktop)
         << testsupport::readFile(log).toStdString();
     EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("200\r\n"));
     EXPECT_FALSE(QFile::exists(QDir::current().filePath("x")));
+}
+
+// A hand-over that fails is told in the box and on standard error; the window stays and the
+// stamp stays as it was, with nothing left beside it.
+TEST_F(Windows, OpenInFullBrowserThatFailsSaysSoKeepsTheWindowAndWritesNoStamp)
+{
+    const struct
+    {
+        const char *name;
+        const char *opener; // the script, or none at all
+        const char *box;
+    } rows[] = {
+        {"NoOpener", nullptr,
+         "Cannot open the page in the default browser: xdg-open is not installed."},
+        {"NoBrowser", "#!/bin/sh\nexit 3\n",
+         "Cannot open the page in the default browser: xdg-open found no browser (status 3)"},
+    };
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.name);
+        QTemporaryDir bin;
+        if (row.opener != nullptr) {
+            testsupport::writeFile(bin.filePath("xdg-open"), row.opener);
+            QFile::setPermissions(bin.filePath("xdg-open"),
+                                  QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        }
+        testsupport::ScopedEnv path("PATH", bin.path().toUtf8());
+        testsupport::writeFile(stampFile(), "17\r\n");
+        form.reset();
+        ASSERT_TRUE(start({"http://intra/news", "0"}));
+        BoxCatcher boxes;
+        EXPECT_EQ(keepsRunningAfter([&] { click(form->Button3); }, boxClosed(boxes)), 99);
+        EXPECT_EQ(boxes.texts, QStringList{row.box});
+        EXPECT_TRUE(form->isVisible());
+        EXPECT_EQ(testsupport::readFile(stampFile()), QByteArray("17\r\n"));
+        EXPECT_EQ(QDir(dir.path()).entryList({"dpn.qcf*"}, QDir::Files | QDir::Hidden),
+                  QStringList{"dpn.qcf"});
+    }
+}
+
+// A stamp that cannot be written keeps the page here: the browser is not asked.
+TEST_F(Windows, OpenInFullBrowserWithAStampThatCannotBeWrittenHandsNothingOver)
+{
+    const QString bin = dir.filePath("bin");
+    QDir().mkpath(bin);
+    const QString log = dir.filePath("opened.txt");
+    testsupport::writeFile(bin + "/xdg-open", ("#!/bin/sh\necho \"$1\" > " + log + "\n").toUtf8());
+    QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+    testsupport::ScopedEnv path("PATH", (bin + ":" + qgetenv("PATH")).toUtf8());
+    testsupport::writeFile(dir.filePath("file"), "x");
+    store.setValue(platform::RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey,
+                   "Local AppData", dir.filePath("file/share"));
+    ASSERT_TRUE(start({"http://intra/news", "0"}));
+    BoxCatcher boxes;
+    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button3); }, boxClosed(boxes)), 99);
+    EXPECT_EQ(boxes.texts, QStringList{"Invalid filename."});
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(QFile::exists(log));
 }
 
 TEST_F(Windows, AboutBoxShowsTheDecisionsFiguresEveryTimeAndNavigationRepeats)

@@ -107,12 +107,7 @@ TEST_F(WindowRecords, AStampThatCannotBeWrittenIsAnErrorAndNoExit)
                    "Local AppData", dir.filePath("file/share"));
     ASSERT_TRUE(start({"http://intra/news", "0"}));
     BoxCatcher boxes;
-    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button1); },
-                                [&] {
-                                    return !boxes.texts.isEmpty() &&
-                                           QApplication::activeModalWidget() == nullptr;
-                                }),
-              99);
+    EXPECT_EQ(keepsRunningAfter([&] { click(form->Button1); }, boxClosed(boxes)), 99);
     EXPECT_EQ(actions(), QStringList{"error | Invalid filename"});
 }
 

@@ -121,6 +121,13 @@ private:
     QTimer m_timer;
 };
 
+// Holds once a box was caught and is gone.
+inline std::function<bool()> boxClosed(const BoxCatcher &boxes)
+{
+    return
+        [&boxes] { return !boxes.texts.isEmpty() && QApplication::activeModalWidget() == nullptr; };
+}
+
 class Windows : public testing::Test, public ScriptedStartup
 {
 protected:

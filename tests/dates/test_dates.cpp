@@ -126,7 +126,7 @@ class UtcToLocalTest : public testing::TestWithParam<BiasCase>
 {
 };
 
-TEST_P(UtcToLocalTest, MovesByTheCurrentBias)
+TEST_P(UtcToLocalTest, MovesByTheZonesBias)
 {
     const BiasCase &c = GetParam();
     platform::FixedTimeZone zone(c.result, c.info);
@@ -196,6 +196,42 @@ TEST(UtcToLocal, RealZonesAtSummerAndWinterInstants)
         EXPECT_NEAR(UTCToLocalTime(utc, *platform::systemTimeZoneAt(row.instant)),
                     utc + row.hours / 24.0, 1e-9)
             << row.tz;
+    }
+}
+
+// A login late on the evening before a daylight-saving change, or just after midnight on the
+// day of it, converted the next morning: the offset in force at the login counts, not the
+// morning's, or the login lands on the wrong day (both 2026 changes of each zone).
+TEST(UtcToLocal, TheOffsetInForceAtTheInstantAcrossDaylightSavingChanges)
+{
+    const struct
+    {
+        const char *name;
+        const char *tz;
+        std::int64_t login; // seconds since 1970 UTC
+        std::int64_t now;   // the next morning, 09:30 local
+        int month, day;     // the login's local date in 2026
+        int hour, minute;   // and time
+    } rows[] = {
+        {"BerlinSpringEvening", "Europe/Berlin", 1774737000, 1774769400, 3, 28, 23, 30},
+        {"BerlinAutumnEvening", "Europe/Berlin", 1792877400, 1792917000, 10, 24, 23, 30},
+        {"BerlinAutumnAfterMidnight", "Europe/Berlin", 1792881000, 1792917000, 10, 25, 0, 30},
+        {"LordHoweAprilEvening", "Australia/Lord_Howe", 1775305800, 1775343600, 4, 4, 23, 30},
+        {"LordHoweAprilAfterMidnight", "Australia/Lord_Howe", 1775308500, 1775343600, 4, 5, 0, 15},
+        {"LordHoweOctoberEvening", "Australia/Lord_Howe", 1791032400, 1791066600, 10, 3, 23, 30},
+        {"LordHoweOctoberLateEvening", "Australia/Lord_Howe", 1791033300, 1791066600, 10, 3, 23,
+         45},
+    };
+    for (const auto &row : rows) {
+        testsupport::ScopedEnv tz("TZ", row.tz);
+        tzset();
+        const TDateTime utc = 25569.0 + double(row.login) / 86400.0;
+        const TDateTime expected =
+            EncodeDate(2026, std::uint16_t(row.month), std::uint16_t(row.day)) +
+            (row.hour * 60 + row.minute) / 1440.0;
+        const TDateTime local = UTCToLocalTime(utc, *platform::systemTimeZoneAt(row.now));
+        EXPECT_NEAR(local, expected, 1e-9) << row.name;
+        EXPECT_EQ(DayNumber(local), DayNumber(expected)) << row.name;
     }
 }
 

@@ -152,7 +152,8 @@ TEST(ConfigParse, ReadsEveryKeyWithCommentsCaseAndLineEnds)
                                     "timeout = 2.5\n"
                                     "unknown_key = x\n"
                                     "[logins]\n"
-                                    "file=/var/log/wtmp.1\n");
+                                    "file=/var/log/wtmp.1\n"
+                                    "timeout = 0.5\n");
     EXPECT_TRUE(c.errors.isEmpty()) << c.errors.join('\n').toStdString();
     EXPECT_EQ(c.source, SourceKind::Ldap);
     EXPECT_EQ(c.ldap.uri, "ldap://dir1.example:389 ldaps://dir2.example");
@@ -165,6 +166,7 @@ TEST(ConfigParse, ReadsEveryKeyWithCommentsCaseAndLineEnds)
     EXPECT_EQ(c.ldap.startTls, LdapStartTls::Demand);
     EXPECT_EQ(c.ldap.timeoutMs, 2500);
     EXPECT_EQ(c.logins.file, "/var/log/wtmp.1");
+    EXPECT_EQ(c.logins.timeoutMs, 500);
 }
 
 TEST(ConfigParse, DefaultsAndKeysOutsideTheirSection)
@@ -181,6 +183,7 @@ TEST(ConfigParse, DefaultsAndKeysOutsideTheirSection)
     EXPECT_EQ(c.ldap.startTls, LdapStartTls::No);
     EXPECT_EQ(c.ldap.timeoutMs, 3000);
     EXPECT_EQ(c.logins.file, "/var/log/wtmp");
+    EXPECT_EQ(c.logins.timeoutMs, 3000);
     // A value may hold '#' where no blank stands before it.
     EXPECT_EQ(parse("[directory]\nsource=ldap\n[ldap]\nbase = cn=a#b,o=Acme\n").ldap.base,
               "cn=a#b,o=Acme");
@@ -210,6 +213,13 @@ TEST(ConfigParse, BadTimeoutsKeepTheSourceWithTheDefault)
         EXPECT_TRUE(c.errors[0].startsWith("ldpn: configuration " + kPath + ": [ldap] timeout: "))
             << c.errors[0].toStdString();
         EXPECT_TRUE(c.errors[0].endsWith("is not a number of seconds from 0.1 to 600; using 3"));
+        const DirectoryConfig l =
+            parse(QByteArray("[directory]\nsource = logins\n[logins]\ntimeout = ") + bad + "\n");
+        EXPECT_EQ(l.source, SourceKind::Logins) << bad;
+        EXPECT_EQ(l.logins.timeoutMs, 3000) << bad;
+        ASSERT_EQ(l.errors.size(), 1) << bad;
+        EXPECT_TRUE(l.errors[0].startsWith("ldpn: configuration " + kPath + ": [logins] timeout: "))
+            << l.errors[0].toStdString();
     }
     struct Good
     {

@@ -174,6 +174,44 @@ TEST_F(DirectoryEndToEnd, LoginRecordsNormalMode)
     }
 }
 
+// An answer that cannot decide leaves the page due at every login: one line each says what
+// happened and where, and the decision goes on as before.
+TEST_F(DirectoryEndToEnd, AnswersThatCannotDecideAreOneLineEachAndThePageIsDue)
+{
+    struct Case
+    {
+        const char *name;
+        const char *login;
+        const char *source; // "ldap", "logins" (records of others only) or "missing"
+        QByteArray line;
+    };
+    const QByteArray ldap = "ldpn: directory " + server->ldapUri().toUtf8() + ": ";
+    for (const Case &c :
+         {Case{"no entry", "nobody", "ldap", ldap + "no entry matches (uid=nobody) under o=Acme"},
+          Case{"two entries", "twin", "ldap",
+               ldap + "several entries (2) match (uid=twin) under o=Acme, not one"},
+          Case{"no attribute", "jnone", "ldap",
+               ldap + "cn=jnone,ou=Sales,o=Acme has no lastLoginTime that this bind may read"},
+          Case{"no login recorded", "jdoe", "logins", "no login of jdoe recorded"},
+          Case{"no records file", "jdoe", "missing", "no such file"}}) {
+        SourceRun run(c.login);
+        const QString wtmp = run.home.path() + "/wtmp";
+        if (QByteArray(c.source) == "ldap") {
+            run.useLdap(server->ldapUri());
+        } else {
+            if (QByteArray(c.source) == "logins")
+                addLogin(wtmp, "alice", kNow - 3600);
+            run.configure("[directory]\nsource = logins\n[logins]\nfile = " + wtmp.toUtf8() + "\n");
+        }
+        const QByteArray line = QByteArray(c.source) == "ldap"
+                                    ? c.line
+                                    : "ldpn: directory " + wtmp.toUtf8() + ": " + c.line;
+        const auto r = run.normalMode();
+        EXPECT_EQ(r.exitCode, 1) << c.name;
+        EXPECT_EQ(r.err, line + "\n" + kNoDisplay) << c.name;
+    }
+}
+
 TEST_F(DirectoryEndToEnd, NetWareStaysTheDefault)
 {
     const auto tree = [](const SourceRun &run, const char *lastLogin) {

@@ -3,8 +3,14 @@
 #include "slapdserver.h"
 #include "testsupport.h"
 
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <memory>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
 
 using directory::LdapBind;
 using directory::LdapConfig;
@@ -151,24 +157,44 @@ TEST_F(LdapServer, TheEntriesPreviousLoginAsStored)
     EXPECT_EQ(absent.typeless, "jnone.Sales.Acme");
     EXPECT_FALSE(absent.read);
     EXPECT_EQ(absent.time, 0);
-    EXPECT_TRUE(absent.lines.isEmpty());
+    EXPECT_EQ(absent.lines, QStringList{"ldpn: directory " + server->ldapUri() +
+                                        ": cn=jnone,ou=Sales,o=Acme has no lastLoginTime that "
+                                        "this bind may read"});
 
     LdapConfig text = config(server->ldapUri());
     text.attribute = "lastLoginText"; // holds "2026-07-18 08:15"
     const Result malformed = lookUp(text, "jbad");
     EXPECT_EQ(malformed.typeless, "jbad.Sales.Acme");
     EXPECT_FALSE(malformed.read);
-    EXPECT_TRUE(malformed.lines.isEmpty());
+    EXPECT_EQ(malformed.lines,
+              QStringList{"ldpn: directory " + server->ldapUri() +
+                          ": lastLoginText of cn=jbad,ou=Sales,o=Acme is not a time: "
+                          "\"2026-07-18 08:15\""});
 }
 
 TEST_F(LdapServer, FilterValuesAreEscapedAndOnlyOneEntryCounts)
 {
-    for (const char *login : {"*", ")(uid=*", "jdoe)(uid=*", "nobody", "j*"}) {
-        const Result r = lookUp(config(server->ldapUri()), login);
-        expectNobody(r, login);
-        EXPECT_TRUE(r.lines.isEmpty()) << login;
+    const struct
+    {
+        const char *login;
+        const char *filter; // as the server was asked
+    } rows[] = {{"*", "(uid=\\2a)"},
+                {")(uid=*", "(uid=\\29\\28uid=\\2a)"},
+                {"jdoe)(uid=*", "(uid=jdoe\\29\\28uid=\\2a)"},
+                {"nobody", "(uid=nobody)"},
+                {"j*", "(uid=j\\2a)"}};
+    for (const auto &row : rows) {
+        const Result r = lookUp(config(server->ldapUri()), row.login);
+        expectNobody(r, row.login);
+        EXPECT_EQ(r.lines, QStringList{"ldpn: directory " + server->ldapUri() +
+                                       ": no entry matches " + row.filter + " under o=Acme"})
+            << row.login;
     }
-    expectNobody(lookUp(config(server->ldapUri()), "twin"), "two entries");
+    const Result twins = lookUp(config(server->ldapUri()), "twin");
+    expectNobody(twins, "two entries");
+    EXPECT_EQ(twins.lines, QStringList{"ldpn: directory " + server->ldapUri() +
+                                       ": several entries (2) match (uid=twin) under o=Acme, "
+                                       "not one"});
     // Unescaped, "(uid=*)" would have matched every user: more than one, so nobody as well;
     // a filter that names one user without %u still finds it.
     LdapConfig fixed = config(server->ldapUri());
@@ -212,4 +238,86 @@ TEST_F(LdapServer, TheServersOfAListAreTriedInOrder)
 {
     const QString closed = QStringLiteral("ldap://127.0.0.1:%1").arg(closedLoopbackPort());
     expectJdoe(lookUp(config(closed + " " + server->ldapUri()), "jdoe"), "second of two");
+}
+
+namespace {
+
+// A server on loopback that answers the first request with the start of one message of
+// `announced` bytes, and then waits for the client to go.
+class OversizedAnswer
+{
+public:
+    explicit OversizedAnswer(std::uint32_t announced)
+    {
+        m_listener = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof a;
+        if (::bind(m_listener, reinterpret_cast<sockaddr *>(&a), len) != 0 ||
+            ::listen(m_listener, 1) != 0 ||
+            ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &len) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this, announced] { serve(announced); });
+    }
+    ~OversizedAnswer()
+    {
+        if (m_thread.joinable())
+            m_thread.join();
+        ::close(m_listener);
+    }
+    QString uri() const { return QStringLiteral("ldap://127.0.0.1:%1").arg(m_port); }
+    int port() const { return m_port; }
+
+private:
+    static bool readable(int fd)
+    {
+        pollfd p{fd, POLLIN, 0};
+        return ::poll(&p, 1, 60000) > 0;
+    }
+    void serve(std::uint32_t announced)
+    {
+        if (!readable(m_listener))
+            return;
+        const int client = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
+        if (client < 0)
+            return;
+        char request[4096];
+        if (readable(client) && ::recv(client, request, sizeof request, 0) > 0) {
+            // SEQUENCE with a four-byte length, then the message ID: an LDAPMessage to come.
+            std::string head = {'\x30',
+                                '\x84',
+                                char(announced >> 24),
+                                char(announced >> 16),
+                                char(announced >> 8),
+                                char(announced),
+                                '\x02',
+                                '\x01',
+                                '\x01'};
+            head.append(1000, '\0');
+            if (::send(client, head.data(), head.size(), MSG_NOSIGNAL) > 0)
+                while (readable(client) && ::recv(client, request, sizeof request, 0) > 0) {
+                }
+        }
+        ::close(client);
+    }
+
+    int m_listener = -1;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+} // namespace
+
+// A server may announce a message of any size: more than a mebibyte ends the look-up at once,
+// with one line, instead of the program taking it into memory.
+TEST_F(LdapServer, AnAnswerOverAMebibyteEndsTheLookUpWithOneLine)
+{
+    OversizedAnswer oversized(2 * 1024 * 1024);
+    ASSERT_GT(oversized.port(), 0);
+    const Result r = lookUp(config(oversized.uri()), "jdoe");
+    expectNobody(r, "oversized");
+    EXPECT_EQ(r.lines, QStringList{"ldpn: directory " + oversized.uri() +
+                                   ": search: the server's answer is larger than 1 MiB"});
 }

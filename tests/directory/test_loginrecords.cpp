@@ -10,6 +10,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utmpx.h>
 
 namespace {
@@ -35,12 +36,15 @@ struct Records
         updwtmpx(QFile::encodeName(path).constData(), &u);
     }
     void login(const char *user, qint64 seconds) const { add(USER_PROCESS, user, seconds); }
+    directory::LoginSearch search(const QByteArray &user, int timeoutMs = 60000) const
+    {
+        return directory::searchLogins(path, user, timeoutMs);
+    }
     std::optional<qint64> previous(const QByteArray &user) const
     {
-        QString error;
-        const auto p = directory::previousLoginSeconds(path, user, &error);
-        EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-        return p;
+        const directory::LoginSearch found = search(user);
+        EXPECT_TRUE(found.error.isEmpty()) << found.error.toStdString();
+        return found.previous;
     }
 };
 
@@ -75,19 +79,23 @@ TEST(LoginRecords, OneRecordOrNoneOrNoFileIsNoPreviousLogin)
     Records only;
     only.login("jdoe", kNow);
     EXPECT_EQ(only.previous("jdoe"), std::nullopt);
+    EXPECT_EQ(only.search("jdoe").logins, 1);
 
     Records others;
     others.login("alice", kNow - kDay);
     others.login("bob", kNow);
     EXPECT_EQ(others.previous("jdoe"), std::nullopt);
-
-    Records missing;
-    EXPECT_EQ(missing.previous("jdoe"), std::nullopt); // no file, and no error
+    EXPECT_EQ(others.search("jdoe").logins, 0);
 
     Records empty;
     testsupport::writeFile(empty.path, "");
     EXPECT_EQ(empty.previous("jdoe"), std::nullopt);
     EXPECT_EQ(others.previous(""), std::nullopt);
+
+    Records missing;
+    const directory::LoginSearch none = missing.search("jdoe");
+    EXPECT_EQ(none.previous, std::nullopt);
+    EXPECT_EQ(none.error, "no such file");
 }
 
 TEST(LoginRecords, OnlyTheUsersOwnLoginRecordsCount)
@@ -159,13 +167,29 @@ TEST(LoginRecords, AHundredMegabyteFileIsReadInBoundedChunks)
 TEST(LoginRecords, WhatIsNotARegularFileIsAnErrorAndNeverBlocks)
 {
     Records r;
-    QString error;
     ASSERT_EQ(mkfifo(QFile::encodeName(r.path).constData(), 0600), 0);
-    EXPECT_EQ(directory::previousLoginSeconds(r.path, "jdoe", &error), std::nullopt);
-    EXPECT_EQ(error, "not a regular file");
-    error.clear();
-    EXPECT_EQ(directory::previousLoginSeconds(r.dir.path(), "jdoe", &error), std::nullopt);
-    EXPECT_EQ(error, "not a regular file");
+    EXPECT_EQ(r.search("jdoe").previous, std::nullopt);
+    EXPECT_EQ(r.search("jdoe").error, "not a regular file");
+    const directory::LoginSearch folder = directory::searchLogins(r.dir.path(), "jdoe", 60000);
+    EXPECT_EQ(folder.previous, std::nullopt);
+    EXPECT_EQ(folder.error, "not a regular file");
+}
+
+// The previous login at the start of four gigabytes: the search stops at its limit and says so,
+// where it took eleven seconds of the login before.
+TEST(LoginRecords, TheSearchStopsAtItsTimeLimit)
+{
+    Records huge;
+    huge.login("jdoe", kNow);
+    {
+        QFile f(huge.path);
+        ASSERT_TRUE(f.resize(qint64(4) * 1024 * 1024 * 1024 / 384 * 384));
+    }
+    huge.login("jdoe", kNow); // the newest login; the previous one lies at the start
+    const directory::LoginSearch found = huge.search("jdoe", 100);
+    EXPECT_EQ(found.previous, std::nullopt);
+    EXPECT_EQ(found.logins, 1);
+    EXPECT_EQ(found.error, "not searched to the end within 0.1 s");
 }
 
 TEST(LoginRecords, AnyBytesAreReadWithoutOverrun)
@@ -212,15 +236,47 @@ TEST(LoginsDirectory, AnswersWithTheLoginNameAndThePreviousLogin)
     EXPECT_FALSE(nobody.readTimeAttribute("[root]", "", 47, untouched));
 }
 
-TEST(LoginsDirectory, AnUnreadableFileIsReportedOnceAndHasNoPreviousLogin)
+TEST(LoginsDirectory, RecordsThatCannotAnswerAreReportedOnceAndHaveNoPreviousLogin)
 {
-    Records r;
-    QDir().mkpath(r.path);
+    Records folder;
+    QDir().mkpath(folder.path);
+    Records missing;
+    Records others;
+    others.login("alice", kNow);
+    Records unreadable;
+    unreadable.login("jdoe", kNow);
+    QFile::setPermissions(unreadable.path, QFileDevice::WriteOwner);
+    const struct
+    {
+        const char *name;
+        const Records &records;
+        QString why;
+    } rows[] = {
+        {"Folder", folder, "not a regular file"},
+        {"Missing", missing, "no such file"},
+        {"NoLoginOfTheUser", others, "no login of jdoe recorded"},
+        {"Unreadable", unreadable, "cannot be read (Permission denied)"},
+    };
+    for (const auto &row : rows) {
+        if (std::string(row.name) == "Unreadable" && ::geteuid() == 0)
+            continue; // root reads every file
+        QStringList lines;
+        directory::LoginsDirectory d(row.records.path, "jdoe",
+                                     [&](const QString &l) { lines << l; });
+        dates::TDateTime t = 0;
+        EXPECT_FALSE(d.readTimeAttribute("[root]", "jdoe", 47, t)) << row.name;
+        EXPECT_FALSE(d.readTimeAttribute("[root]", "jdoe", 47, t)) << row.name;
+        EXPECT_EQ(lines, QStringList{"ldpn: directory " + row.records.path + ": " + row.why})
+            << row.name;
+        EXPECT_EQ(t, 0) << row.name;
+    }
+
+    // The user's first login on this machine: this session alone, an answer and no line.
+    Records first;
+    first.login("jdoe", kNow);
     QStringList lines;
-    directory::LoginsDirectory d(r.path, "jdoe", [&](const QString &l) { lines << l; });
+    directory::LoginsDirectory d(first.path, "jdoe", [&](const QString &l) { lines << l; });
     dates::TDateTime t = 0;
     EXPECT_FALSE(d.readTimeAttribute("[root]", "jdoe", 47, t));
-    EXPECT_FALSE(d.readTimeAttribute("[root]", "jdoe", 47, t));
-    EXPECT_EQ(lines, QStringList{"ldpn: login records " + r.path + ": not a regular file"});
-    EXPECT_EQ(t, 0);
+    EXPECT_TRUE(lines.isEmpty()) << lines.join('\n').toStdString();
 }

@@ -102,35 +102,74 @@ TEST(LdapSource, FindsTheEntryOnceAndAnswersWithItsNameAndTime)
     EXPECT_EQ(other, 5);
 }
 
-TEST(LdapSource, AbsentEmptyOrMalformedValuesLeaveTheTimeAsItWas)
+// An entry without a time leaves the page to show at every login: one line says why.
+TEST(LdapSource, AbsentEmptyOrMalformedValuesLeaveTheTimeAsItWasAndAreOneLine)
 {
-    for (const char *value : {static_cast<const char *>(nullptr), "", "yesterday",
-                              "20261307081500Z", "20260718081500"}) {
+    const struct
+    {
+        const char *value;
+        const char *line;
+    } rows[] = {
+        {nullptr, "cn=jdoe,o=Acme has no lastLoginTime that this bind may read"},
+        {"", "lastLoginTime of cn=jdoe,o=Acme is not a time: \"\""},
+        {"yesterday", "lastLoginTime of cn=jdoe,o=Acme is not a time: \"yesterday\""},
+        {"20261307081500Z", "lastLoginTime of cn=jdoe,o=Acme is not a time: \"20261307081500Z\""},
+        {"2026\x1b[2J", "lastLoginTime of cn=jdoe,o=Acme is not a time: \"2026\\x1b[2J\""},
+    };
+    for (const auto &row : rows) {
+        const char *name = row.value ? row.value : "-";
         Scripted s;
-        s.answer = found("cn=jdoe,o=Acme", value);
+        s.config.uri = "ldap://dir.example";
+        s.answer = found("cn=jdoe,o=Acme", row.value);
         auto d = s.source();
         dates::TDateTime t = 42;
         EXPECT_EQ(d->whoAmIName(), "cn=jdoe,o=Acme");
-        EXPECT_FALSE(d->readTimeAttribute("[root]", "cn=jdoe,o=Acme", 47, t))
-            << (value ? value : "-");
+        EXPECT_FALSE(d->readTimeAttribute("[root]", "cn=jdoe,o=Acme", 47, t)) << name;
+        d->whoAmIName();
         EXPECT_EQ(t, 42);
-        EXPECT_TRUE(s.lines.isEmpty());
+        EXPECT_EQ(s.lines.join('|').toStdString(),
+                  std::string("ldpn: directory ldap://dir.example: ") + row.line)
+            << name;
     }
 }
 
-TEST(LdapSource, NoEntryOrMoreThanOneIsADirectoryThatCannotAnswer)
+TEST(LdapSource, NoEntryOrMoreThanOneIsADirectoryThatCannotAnswerAndOneLine)
 {
-    for (const auto outcome : {Answer::Outcome::NoEntry, Answer::Outcome::Ambiguous}) {
+    const struct
+    {
+        const char *name;
+        Answer::Outcome outcome;
+        int entries;
+        bool more;
+        const char *base;
+        const char *line;
+    } rows[] = {
+        {"NoEntry", Answer::Outcome::NoEntry, 0, false, "o=Acme",
+         "no entry matches (uid=jdoe) under o=Acme"},
+        {"NoEntryUnderTheDefaultBase", Answer::Outcome::NoEntry, 0, false, "",
+         "no entry matches (uid=jdoe) under ldap.conf's BASE"},
+        {"Two", Answer::Outcome::Ambiguous, 2, false, "o=Acme",
+         "several entries (2) match (uid=jdoe) under o=Acme, not one"},
+        {"MoreThanCounted", Answer::Outcome::Ambiguous, 100, true, "o=Acme",
+         "several entries (at least 100) match (uid=jdoe) under o=Acme, not one"},
+    };
+    for (const auto &row : rows) {
         Scripted s;
-        s.answer.outcome = outcome;
+        s.config.uri = "ldap://dir.example";
+        s.config.base = row.base;
+        s.answer.outcome = row.outcome;
+        s.answer.entries = row.entries;
+        s.answer.moreEntries = row.more;
         s.answer.dn = "cn=twin1,o=Acme";
         auto d = s.source();
         const Asked a = ask(*d);
-        EXPECT_EQ(a.name, "");
-        EXPECT_FALSE(a.read);
-        EXPECT_EQ(a.time, 0);
-        EXPECT_EQ(a.typeless, "");
-        EXPECT_TRUE(s.lines.isEmpty());
+        EXPECT_EQ(a.name, "") << row.name;
+        EXPECT_FALSE(a.read) << row.name;
+        EXPECT_EQ(a.time, 0) << row.name;
+        EXPECT_EQ(a.typeless, "") << row.name;
+        EXPECT_EQ(s.lines.join('|').toStdString(),
+                  std::string("ldpn: directory ldap://dir.example: ") + row.line)
+            << row.name;
     }
 }
 
@@ -225,8 +264,8 @@ TEST(SourceChoice, TheConfigurationPicksTheSource)
 {
     directory::DirectoryConfig c;
     directory::DirectorySource netware = directory::chooseDirectory(c, "jdoe", "/x.so", nullptr);
-    EXPECT_EQ(netware.directory, &directory::netwareDirectory());
-    EXPECT_EQ(netware.owned, nullptr);
+    EXPECT_NE(dynamic_cast<directory::NetWareDirectory *>(netware.directory), nullptr);
+    EXPECT_EQ(netware.directory, netware.owned.get());
 
     c.source = directory::SourceKind::Ldap;
     directory::DirectorySource ldap = directory::chooseDirectory(c, "jdoe", "/x.so", nullptr);

@@ -164,7 +164,11 @@ Background::Background(const Run &run, const QStringList &args, bool milestones)
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(m_files.filePath(QStringLiteral("stdout")));
     m_process.setStandardErrorFile(m_files.filePath(QStringLiteral("stderr")));
-    m_process.start(QStringLiteral(LDPN_PATH), args);
+    if (run.wrapper.isEmpty())
+        m_process.start(QStringLiteral(LDPN_PATH), args);
+    else
+        m_process.start(run.wrapper.first(),
+                        run.wrapper.mid(1) + QStringList{QStringLiteral(LDPN_PATH)} + args);
     m_process.waitForStarted(scaled(30000));
 }
 
@@ -263,6 +267,62 @@ void installRecordingOpener(Run &run, const QString &record)
                                                   .toUtf8());
     QFile::setPermissions(bin + "/xdg-open", QFileDevice::ReadOwner | QFileDevice::ExeOwner);
     run.env << "PATH=" + bin + ":" + qEnvironmentVariable("PATH");
+}
+
+OwnDisplay::OwnDisplay()
+{
+    if (!haveCommand(QStringLiteral("Xvfb"))) {
+        m_why = QStringLiteral("Xvfb is not installed");
+        return;
+    }
+    m_xvfb.setStandardInputFile(QProcess::nullDevice());
+    m_xvfb.setStandardErrorFile(QProcess::nullDevice());
+    // The number arrives on standard output once the server is up. Without -noreset the server
+    // would start over whenever its last client leaves, refusing clients meanwhile.
+    m_xvfb.start(QStringLiteral("Xvfb"), {"-displayfd", "1", "-screen", "0", "1024x768x24",
+                                          "-nolisten", "tcp", "-noreset"});
+    QByteArray number;
+    const QDeadlineTimer deadline(scaled(30000));
+    while (!number.contains('\n') && m_xvfb.waitForReadyRead(int(deadline.remainingTime())))
+        number += m_xvfb.readAllStandardOutput();
+    bool ok = false;
+    number.trimmed().toInt(&ok);
+    if (!ok) {
+        m_why = QStringLiteral("Xvfb reported no display number");
+        return;
+    }
+    const QString name = QStringLiteral(":") + QString::fromLatin1(number.trimmed());
+    // A busy server may refuse a client for a moment.
+    if (!waitFor(
+            [&] {
+                QProcess probe;
+                probe.setStandardInputFile(QProcess::nullDevice());
+                probe.setStandardOutputFile(QProcess::nullDevice());
+                probe.setStandardErrorFile(QProcess::nullDevice());
+                probe.start(QStringLiteral("xdpyinfo"), {QStringLiteral("-display"), name});
+                return probe.waitForFinished(scaled(10000)) && probe.exitCode() == 0;
+            },
+            30000, [&] { return m_xvfb.state() == QProcess::NotRunning; })) {
+        m_why = QStringLiteral("display %1 does not accept clients").arg(name);
+        return;
+    }
+    m_name = name;
+}
+
+OwnDisplay::~OwnDisplay()
+{
+    end();
+}
+
+void OwnDisplay::end()
+{
+    if (m_xvfb.state() == QProcess::NotRunning)
+        return;
+    m_xvfb.terminate();
+    if (!m_xvfb.waitForFinished(scaled(10000))) {
+        m_xvfb.kill();
+        m_xvfb.waitForFinished();
+    }
 }
 
 ServerThread::ServerThread() : m_context(new QObject)

@@ -14,6 +14,12 @@ namespace e2e {
 
 using testsupport::scaled;
 
+// Without a NetWare client the default source says why it cannot answer, once, while the
+// decision asks it.
+inline const QByteArray kNoNetWareClient =
+    "ldpn: directory NetWare client: cannot load CALWIN32.DLL (libcalwin32.so: cannot open "
+    "shared object file: No such file or directory)\n";
+
 // Polls `done` until it holds, for at most `timeoutMs` (scaled). A wait on a process passes its
 // end as `ended`, so that the wait gives up at once instead of running out its time.
 bool waitFor(const std::function<bool()> &done, int timeoutMs,
@@ -30,6 +36,9 @@ struct Run
 {
     QTemporaryDir home;
     QStringList env;
+    // A command that starts ldpn (given as its last arguments), for a run that needs a setting
+    // of its own; it should exec ldpn so that the process stays the one started.
+    QStringList wrapper;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
     QString stampPath() const { return home.path() + "/dpn.qcf"; }
     // Runs ldpn to its end (killed after the scaled limit).
@@ -58,6 +67,27 @@ bool haveCommand(const QString &name);
 // Puts a recording `xdg-open` first on the run's PATH: what the program hands the desktop
 // appears, whole, in the file `record`.
 void installRecordingOpener(Run &run, const QString &record);
+
+// A display of the test's own (Xvfb, which picks a free number itself), so that the test may
+// end it under a window without touching the display the test runs on.
+class OwnDisplay
+{
+public:
+    OwnDisplay();
+    ~OwnDisplay();
+    OwnDisplay(const OwnDisplay &) = delete;
+    OwnDisplay &operator=(const OwnDisplay &) = delete;
+    // ":N" once it accepts clients; empty when Xvfb is missing or did not come up, with why.
+    QString name() const { return m_name; }
+    QString why() const { return m_why; }
+    // Ends the server and waits for it.
+    void end();
+
+private:
+    QProcess m_xvfb;
+    QString m_name;
+    QString m_why;
+};
 
 // A thread of its own for a test's server, so the test may block while it answers. `run` calls
 // a function in that thread and waits for it.

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <utility>
 #include <vector>
 
@@ -166,7 +167,7 @@ TEST_F(WindowEndToEnd, CaptionSizeStackingAndLampsAroundADownload)
     EXPECT_EQ(w->width, 600);
     EXPECT_EQ(w->height, 335);
     const QString props = QString::fromUtf8(run("xprop", {"-id", w->id}));
-    EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"  \u00B7 Last Login: "
+    EXPECT_TRUE(props.contains(QStringLiteral("_NET_WM_NAME(UTF8_STRING) = \"\u00B7 Last Login: "
                                               "30 Dec 1899\"")))
         << props.toStdString();
 
@@ -198,6 +199,55 @@ TEST_F(WindowEndToEnd, ExitInIntervalModeWritesTheStartDay)
     ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     clickButtonAndWaitForTheEnd(ldpn, *w, 81);
     EXPECT_EQ(testsupport::readFile(runEnv.stampPath()), QByteArray("200\r\n"));
+}
+
+// A home on a full file system: Exit in interval mode says so in the box and on standard
+// error, the window stays, and the old stamp stays whole. The data folder is a tiny tmpfs in a
+// mount namespace of the program's own (in a user namespace when not run as root).
+TEST_F(WindowEndToEnd, ExitOnAFullDiskSaysSoKeepsTheWindowAndTheOldStamp)
+{
+    if (!e2e::haveCommand(QStringLiteral("unshare")))
+        GTEST_SKIP() << "unshare is not installed";
+    const QString data = runEnv.home.path() + "/data";
+    ASSERT_TRUE(QDir().mkpath(data));
+    runEnv.env << "XDG_DATA_HOME=" + data;
+    runEnv.wrapper = {"unshare", "--mount", "--propagation", "private"};
+    if (::geteuid() != 0)
+        runEnv.wrapper << "--map-root-user";
+    {
+        QProcess probe;
+        probe.start(runEnv.wrapper.first(), runEnv.wrapper.mid(1) << "true");
+        if (!probe.waitForFinished(e2e::scaled(30000)) || probe.exitCode() != 0)
+            GTEST_SKIP() << "cannot run here: "
+                         << probe.readAllStandardError().trimmed().toStdString();
+    }
+    // One page, taken by the old stamp and whatever is left by a filler.
+    runEnv.wrapper
+        << "sh"
+        << "-c"
+        << "mount -t tmpfs -o size=4k tmpfs \"$0\" || "
+           "{ echo \"cannot run here: no tmpfs in a mount namespace\" >&2; exit 77; }; "
+           "printf '17\\r\\n' > \"$0/dpn.qcf\"; cat /dev/zero > \"$0/filler\" 2>/dev/null; "
+           "exec \"$@\""
+        << data;
+    PageServer server(0);
+    e2e::Background ldpn(runEnv, {server.url(), "0"});
+    if (!ldpn.waitForShown() && !ldpn.running() && ldpn.exitCode() == 77)
+        GTEST_SKIP() << ldpn.err().trimmed().toStdString();
+    const auto w = window(ldpn);
+    ASSERT_TRUE(w.has_value());
+    ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
+    clickAt(w->x + 81 + 68, w->y + 2 + 11);
+    ASSERT_TRUE(ldpn.waitForLine("Disk full.")) << ldpn.err().toStdString();
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 20000, &ldpn);
+    EXPECT_TRUE(box.has_value()) << ldpn.err().toStdString();
+    EXPECT_TRUE(ldpn.running());
+    EXPECT_TRUE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
+    // The program's own view of its data folder, through its root.
+    const QString seen = QStringLiteral("/proc/%1/root%2").arg(ldpn.pid()).arg(data);
+    EXPECT_EQ(testsupport::readFile(seen + "/dpn.qcf"), QByteArray("17\r\n"));
+    EXPECT_EQ(QDir(seen).entryList(QDir::Files | QDir::Hidden, QDir::Name),
+              (QStringList{"dpn.qcf", "filler"}));
 }
 
 TEST_F(WindowEndToEnd, ExitInNormalModeLeavesTheStampAlone)

@@ -1,5 +1,6 @@
 // The binding against the complete stand-in client: contexts, names, attribute reads and
 // the base component's properties.
+#include "directory/netwaredirectory.h"
 #include "framework/formreader.h"
 #include "netware/Nwtools.h"
 #include "netware/nwNDS.h"
@@ -89,6 +90,8 @@ protected:
     void create(const QByteArray &tree = kTree)
     {
         base.reset();
+        // The previous one first: it puts back the environment it found.
+        directory.reset();
         directory = std::make_unique<SimDirectory>(tree);
         base = std::make_unique<TNWBase>(nullptr);
         base->setNDSContextName(QStringLiteral("[Root]"));
@@ -240,13 +243,14 @@ TEST_F(Directory, ReadingWithoutAContextNameUsesADuplicateAndLeavesTheMainContex
     EXPECT_EQ(sim::liveContexts(), contexts);
 }
 
-TEST_F(Directory, AttributeNamesMatchWithoutRegardToCaseAndLargeTimesComeBeforeNineteenSeventy)
+TEST_F(Directory, AttributeNamesMatchWithoutRegardToCaseAndTimesAfter2038StayAfterIt)
 {
     create();
     double lastLogin = 0;
     EXPECT_TRUE(NDSReadTimeAttribute(QStringLiteral("[root]"),
                                      QStringLiteral("CN=late.OU=Sales.O=Acme"), 47, lastLogin));
-    EXPECT_NEAR(lastLogin, 713.8651851851852, 1e-9);
+    // 2^31 seconds: 19 January 2038 03:14:08, not 13 December 1901.
+    EXPECT_NEAR(lastLogin, 50424.13481481482, 1e-9);
     // No attribute has the empty name of an index past the table.
     EXPECT_FALSE(NDSReadTimeAttribute(QStringLiteral("[root]"), kUser, 200, lastLogin));
 }
@@ -642,7 +646,7 @@ TEST_F(Directory, TheStandInTakesLoginTimesRelativeToToday)
     ASSERT_TRUE(NDSReadTimeAttribute(QString(), QStringLiteral("CN=back.O=Acme"), 47, lastLogin));
     const QDateTime expected(QDateTime::fromSecsSinceEpoch(kServerNow).date().addDays(-3),
                              QTime(12, 0));
-    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::int32_t(expected.toSecsSinceEpoch())));
+    EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(std::uint32_t(expected.toSecsSinceEpoch())));
 }
 
 TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
@@ -655,14 +659,49 @@ TEST_F(Directory, RelativeLoginTimesBeyondTheClientsRangeSaturate)
     const struct
     {
         const char *object;
-        std::int32_t seconds;
-    } rows[] = {{"CN=past.O=Acme", INT32_MIN},
-                {"CN=future.O=Acme", INT32_MAX},
-                {"CN=far.O=Acme", INT32_MIN}};
+        std::uint32_t seconds;
+    } rows[] = {{"CN=past.O=Acme", 0}, {"CN=future.O=Acme", UINT32_MAX}, {"CN=far.O=Acme", 0}};
     for (const auto &row : rows) {
         double lastLogin = 0;
         ASSERT_TRUE(NDSReadTimeAttribute(QString(), QLatin1String(row.object), 47, lastLogin))
             << row.object;
         EXPECT_DOUBLE_EQ(lastLogin, NDSTimeToDateTime(row.seconds)) << row.object;
     }
+}
+
+// A client that answers, but not with the previous login: one line says what is missing.
+TEST_F(Directory, TheNetWareSourceNamesWhatItCannotAnswer)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray tree;
+        const char *line;
+    } rows[] = {
+        {"NoUser", "tree ACME_TREE\nserver FS1 1\n",
+         "ldpn: directory NetWare client: no user is logged in to the directory"},
+        {"NoAttribute",
+         "tree ACME_TREE\nserver FS1 1\nuser CN=new.O=Acme\nobject CN=new.O=Acme\n"
+         "  attribute Full Name = text New User\n",
+         "ldpn: directory NetWare client: CN=new.O=Acme has no Last Login Time that can be read"},
+    };
+    for (const auto &row : rows) {
+        create(row.tree);
+        QStringList lines;
+        directory::NetWareDirectory source([&](const QString &line) { lines << line; });
+        const QString name = source.whoAmIName();
+        dates::TDateTime lastLogin = 0;
+        EXPECT_FALSE(source.readTimeAttribute(QStringLiteral("[root]"), name, 47, lastLogin))
+            << row.name;
+        source.whoAmIName();
+        EXPECT_EQ(lines.join('|').toStdString(), row.line) << row.name;
+    }
+    // A previous login is an answer: nothing to say.
+    create();
+    QStringList lines;
+    directory::NetWareDirectory source([&](const QString &line) { lines << line; });
+    dates::TDateTime lastLogin = 0;
+    EXPECT_TRUE(
+        source.readTimeAttribute(QStringLiteral("[root]"), source.whoAmIName(), 47, lastLogin));
+    EXPECT_TRUE(lines.isEmpty()) << lines.join('|').toStdString();
 }

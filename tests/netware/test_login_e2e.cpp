@@ -21,7 +21,7 @@ constexpr const char *kNow = "2026-07-19 10:00:00";
 // far from UTC so that a missing conversion would show.
 struct LoginRun : e2e::Run
 {
-    explicit LoginRun(const char *lastLogin) : e2e::Run(kNow)
+    explicit LoginRun(const char *lastLogin, const char *now = kNow) : e2e::Run(now)
     {
         testsupport::writeFile(home.path() + "/directory.tree", tree(lastLogin));
         env << "LD_LIBRARY_PATH=" NWSIM_FULL_DIR
@@ -54,6 +54,16 @@ TEST_F(LoginEndToEnd, NormalModeEndsSilentlyWhenThePreviousLoginWasToday)
     EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
 }
 
+// The client's time is an unsigned count of seconds: past January 2038 a login of today is
+// still today, not a day of 1901 that would make the page due at every login.
+TEST_F(LoginEndToEnd, After2038ALoginOfTodayIsStillToday)
+{
+    LoginRun run("today 00:00:01", "2040-03-01 10:00:00");
+    const auto r = run.ldpn({"https://intranet.example/news", "/N"});
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+}
+
 TEST_F(LoginEndToEnd, ThePageIsDueAfterYesterdaysLoginAndAlwaysInForceMode)
 {
     struct Case
@@ -83,4 +93,27 @@ TEST_F(LoginEndToEnd, TheCaptionNamesTheUserAndThePreviousLoginInLocalTime)
     // The caption phase one made, whole: the typeless name, then the previous login in Tokyo.
     EXPECT_EQ(window->name,
               QStringLiteral("jdoe.Sales.Acme  \u00B7 Last Login: 18 Jul 2026 08:15:00"));
+}
+
+// A logout with the window up: the display closes the connection under it. The program ends
+// with one line of its own and status 1, and nothing crashes on the way out (the directory's
+// contexts are not freed through a client library whose state is gone).
+TEST_F(LoginEndToEnd, TheDisplayGoingAwayUnderTheWindowEndsWithOneLineAndStatusOne)
+{
+    e2e::OwnDisplay display;
+    if (display.name().isEmpty())
+        GTEST_SKIP() << display.why().toStdString();
+    LoginRun run("yesterday 08:15");
+    run.env << "DISPLAY=" + display.name();
+    e2e::Background ldpn(run, {"https://intranet.example/news", "/F"});
+    ASSERT_TRUE(ldpn.waitForShown()) << ldpn.err().constData();
+    display.end();
+    ASSERT_TRUE(ldpn.waitForEnd()) << ldpn.err().constData();
+    EXPECT_FALSE(ldpn.crashed()) << ldpn.err().constData();
+    EXPECT_EQ(ldpn.exitCode(), 1) << ldpn.err().constData();
+    const QByteArray err = ldpn.err();
+    const QByteArray line = "ldpn: the display closed its connection while the window was shown\n";
+    EXPECT_TRUE(err.endsWith(line)) << err.constData();
+    EXPECT_EQ(err.count(line), 1) << err.constData();
+    EXPECT_FALSE(err.contains("X11")) << err.constData();
 }

@@ -1,5 +1,6 @@
 // A workstation without the NetWare client: every operation answers its failure result.
 #include "dates/dates.h"
+#include "directory/netwaredirectory.h"
 #include "netware/nwNDS.h"
 #include "netware/nwbase.h"
 #include "netware/nwlib.h"
@@ -72,4 +73,19 @@ TEST(NoClient, WithoutAnEventLoopAReplacedObjectGoesWithTheComponent)
     }
     EXPECT_TRUE(previous.isNull());
     EXPECT_TRUE(replacement.isNull());
+}
+
+// Without the client the page shows at every login: the source says why, naming the library.
+TEST(NoClient, TheNetWareSourceNamesTheLibraryThatCannotBeLoadedOnce)
+{
+    TNWBase base(nullptr);
+    QStringList lines;
+    directory::NetWareDirectory source([&](const QString &line) { lines << line; });
+    EXPECT_EQ(source.whoAmIName(), QString());
+    EXPECT_EQ(source.whoAmIName(), QString());
+    dates::TDateTime lastLogin = 0;
+    EXPECT_FALSE(source.readTimeAttribute(QStringLiteral("[root]"), QString(), 47, lastLogin));
+    EXPECT_EQ(lines, QStringList{"ldpn: directory NetWare client: cannot load CALWIN32.DLL "
+                                 "(libcalwin32.so: cannot open shared object file: No such file "
+                                 "or directory)"});
 }

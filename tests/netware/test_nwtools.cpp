@@ -11,7 +11,7 @@ using namespace nw;
 struct TimeCase
 {
     const char *name;
-    std::int32_t seconds;
+    std::uint32_t seconds;
     double expected;
 };
 
@@ -28,11 +28,10 @@ INSTANTIATE_TEST_SUITE_P(
     Nwtools, TimeToDateTime,
     ::testing::Values(TimeCase{"epoch", 0, 25569.0},
                       TimeCase{"lastSecondOfFirstDay", 86399, 25569.999988425927},
-                      TimeCase{"secondBeforeEpoch", -1, 25568.999988425927},
-                      TimeCase{"largestValue", 2147483647, 50424.13480324074},
-                      // A stored 2^31 arrives as the signed value and lands before 1970.
-                      TimeCase{"twoToThe31st", std::int32_t(0x80000000u), 713.8651851851852},
-                      TimeCase{"oneDayBack", -86400, 25568.0}),
+                      TimeCase{"lastSignedSecond", 2147483647, 50424.13480324074},
+                      // The count is unsigned: 2038 goes on to 2106 instead of wrapping to 1901.
+                      TimeCase{"twoToThe31st", 0x80000000u, 50424.13481481482},
+                      TimeCase{"largestValue", 0xFFFFFFFFu, 75279.26961805555}),
     [](const auto &info) { return std::string(info.param.name); });
 
 TEST(Nwtools, TrimBlanksRemovesTrailingControlsAndBlanksThenLeadingBlanks)

@@ -15,6 +15,8 @@
 namespace {
 
 std::atomic<int> g_umaskCalls{0};
+// The error the next sync of a regular file fails with; 0 lets it through.
+std::atomic<int> g_fileSyncError{0};
 std::mutex g_syncedMutex;
 std::set<ino_t> g_syncedFolders;
 
@@ -37,6 +39,12 @@ extern "C" int fsync(int fd)
     if (::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
         std::lock_guard<std::mutex> lock(g_syncedMutex);
         g_syncedFolders.insert(st.st_ino);
+    }
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+        if (const int error = g_fileSyncError.exchange(0); error != 0) {
+            errno = error;
+            return -1;
+        }
     }
     static const auto real = reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fsync"));
     return real(fd);
@@ -67,6 +75,24 @@ TEST(ReplaceFileCalls, LeavesTheProcessMaskAloneAndSyncsTheFolderAfterTheRename)
     EXPECT_EQ(g_umaskCalls.load(), 0);
     std::lock_guard<std::mutex> lock(g_syncedMutex);
     EXPECT_EQ(g_syncedFolders.count(inodeOf(dir.path())), 1u);
+}
+
+// Where the disk reports a lost write only when the file is synced (EIO), or the quota is
+// charged only then (EDQUOT), the old stamp stays and the error is told.
+TEST(ReplaceFileCalls, AFailedSyncKeepsTheOldFileAndLeavesNoTemporaryFile)
+{
+    const std::pair<int, int> rows[] = {{EIO, platform::kIoSystemError + EIO},
+                                        {EDQUOT, platform::kIoDiskFull}};
+    for (const auto &[error, code] : rows) {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("dpn.qcf");
+        testsupport::writeFile(path, "35\r\n");
+        g_fileSyncError = error;
+        EXPECT_EQ(platform::replaceFile(path, "200\r\n"), code) << error;
+        g_fileSyncError = 0;
+        EXPECT_EQ(testsupport::readFile(path), QByteArray("35\r\n")) << error;
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"dpn.qcf"});
+    }
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <QFile>
 #include <csignal>
 #include <gtest/gtest.h>
+#include <memory>
 #include <poll.h>
 #include <sys/inotify.h>
 #include <sys/syscall.h>
@@ -76,7 +77,68 @@ TEST(ShellOpen, FalseWhenThereIsNoOpener)
 {
     QTemporaryDir empty;
     testsupport::ScopedEnv path("PATH", empty.path().toUtf8());
-    EXPECT_FALSE(shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL));
+    const ShellOpenResult r = shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL);
+    EXPECT_FALSE(r);
+    EXPECT_EQ(r.reason, "xdg-open is not installed");
+}
+
+// An opener of the test's own first on PATH, running `body`.
+class ScriptedOpener
+{
+public:
+    explicit ScriptedOpener(const QByteArray &body)
+    {
+        testsupport::writeFile(m_dir.filePath("xdg-open"), body);
+        QFile::setPermissions(m_dir.filePath("xdg-open"),
+                              QFileDevice::ReadOwner | QFileDevice::ExeOwner);
+        m_path = std::make_unique<testsupport::ScopedEnv>(
+            "PATH", (m_dir.path() + ":" + qgetenv("PATH")).toUtf8());
+    }
+    QString file(const char *name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<testsupport::ScopedEnv> m_path;
+};
+
+TEST(ShellOpen, AnOpenerThatCannotStartOrFailsIsReportedWithItsReason)
+{
+    const struct
+    {
+        const char *name;
+        QByteArray script;
+        const char *reason;
+    } rows[] = {
+        {"NoBrowser", "#!/bin/sh\nexit 3\n", "xdg-open found no browser (status 3)"},
+        {"ActionFailed", "#!/bin/sh\nexit 4\n", "xdg-open could not open it (status 4)"},
+        {"OtherStatus", "#!/bin/sh\nexit 9\n", "xdg-open failed (status 9)"},
+        {"Killed", "#!/bin/sh\nkill -9 $$\n", "xdg-open ended with signal 9"},
+        {"BadInterpreter", "#!/nonexistent/sh\n",
+         "xdg-open cannot be started (No such file or directory)"},
+    };
+    for (const auto &row : rows) {
+        ScriptedOpener opener(row.script);
+        const ShellOpenResult r =
+            shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL);
+        EXPECT_FALSE(r) << row.name;
+        EXPECT_EQ(r.reason, row.reason) << row.name;
+    }
+}
+
+// A browser started in the foreground keeps the opener running: after the short wait it is
+// taken as opened and left running, in a session of its own.
+TEST(ShellOpen, AnOpenerStillRunningAfterTheWaitCountsAsOpenedAndIsLeftToRun)
+{
+    ScriptedOpener opener("#!/bin/sh\necho $$ > \"$(dirname \"$0\")/pid.part\"\n"
+                          "mv \"$(dirname \"$0\")/pid.part\" \"$(dirname \"$0\")/pid\"\n"
+                          "exec sleep 600\n");
+    const ShellOpenResult r = shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL);
+    EXPECT_TRUE(r) << r.reason.toStdString();
+    const pid_t pid = pid_t(testsupport::readFile(opener.file("pid")).trimmed().toInt());
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(::kill(pid, 0), 0) << "the opener is no longer running";
+    EXPECT_EQ(::getsid(pid), pid);
+    ::kill(pid, SIGKILL);
 }
 
 // A session may ignore SIGCHLD, and then no child can be waited for: the hand-over must
@@ -88,7 +150,8 @@ TEST(ShellOpen, EndsWhenTheSessionIgnoresChildSignals)
     ASSERT_GE(child, 0);
     if (child == 0) {
         std::signal(SIGCHLD, SIG_IGN);
-        const bool started = shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL);
+        const bool started =
+            bool(shellOpen(QStringLiteral("http://intra/"), QString(), SW_SHOWNORMAL));
         ::_exit(started ? 0 : 3);
     }
     int status = 0;

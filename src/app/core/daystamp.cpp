@@ -39,13 +39,26 @@ void TForm1Core::ReadDayStamp()
     programValues().DayStamp = stamp;
 }
 
-void TForm1Core::WriteDayStamp()
+std::unique_ptr<platform::FileReplacement> TForm1Core::PrepareDayStamp()
 {
     const QByteArray content = programValues().CurrentDay.toLocal8Bit() + "\r\n";
     const QString name = dayStampFileName();
     // A fresh account has no data folder yet. Should it fail, the write names the reason.
     if (!name.isEmpty())
         platform::makeUserFolder(AboutSystem1->LocalAppData());
-    if (const int error = platform::replaceFile(name, content); error != 0)
+    auto stamp = std::make_unique<platform::FileReplacement>(name, content);
+    if (stamp->error() != 0)
+        throw EInOutError(stamp->error());
+    return stamp;
+}
+
+void TForm1Core::CommitDayStamp(platform::FileReplacement &stamp)
+{
+    if (const int error = stamp.commit(); error != 0)
         throw EInOutError(error);
+}
+
+void TForm1Core::WriteDayStamp()
+{
+    CommitDayStamp(*PrepareDayStamp());
 }

@@ -151,8 +151,10 @@ TForm1Core::Outcome TForm1Core::FormCreate()
     m_facts.currentDay = pv.CurrentDay;
     m_facts.lastLoginDay = pv.LastLoginDay;
 
-    m_caption = m_env.directory->typelessName(m_env.directory->whoAmIName()) +
-                QStringLiteral("  \u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);
+    // Without a name the caption starts at the middle dot, not with the blanks that follow one.
+    const QString who = m_env.directory->typelessName(m_env.directory->whoAmIName());
+    m_caption = (who.isEmpty() ? QString() : who + QStringLiteral("  ")) +
+                QStringLiteral("\u00B7 Last Login: ") + dates::DateTimeToText(pv.LastLoginTime);
 
     if (pv.CurrentDay != pv.LastLoginDay)
         return Outcome::Show;

@@ -3,6 +3,7 @@
 #include "app/programvalues.h"
 #include "components/label.h"
 #include "dates/dates.h"
+#include "framework/messagebox.h"
 #include "platform/shellopen.h"
 
 #include <QImage>
@@ -65,5 +66,10 @@ void TAboutBox::OKButtonClick(QObject *)
 
 void TAboutBox::Label9Click(QObject *)
 {
-    platform::shellOpen(homePage(), QString(), platform::SW_SHOW);
+    if (const platform::ShellOpenResult opened =
+            platform::shellOpen(homePage(), QString(), platform::SW_SHOW);
+        !opened)
+        framework::showErrorMessage(
+            QStringLiteral("Cannot open the home page in the default browser: %1")
+                .arg(opened.reason));
 }

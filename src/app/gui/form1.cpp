@@ -19,6 +19,7 @@
 #include "framework/startuplog.h"
 #include "netware/nwbase.h"
 #include "platform/shellopen.h"
+#include "platform/textfile.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -196,11 +197,22 @@ void TForm1::Button2Click(QObject *)
 void TForm1::Button3Click(QObject *)
 {
     guarded([this] {
+        // The stamp is written aside first, so that one that cannot be written keeps the page
+        // here, and put in place only once the browser has the page, so that a failed
+        // hand-over records nothing.
+        std::unique_ptr<platform::FileReplacement> stamp;
         if (programValues().IntervalMode)
-            m_core->WriteDayStamp();
+            stamp = m_core->PrepareDayStamp();
         const QString url = programValues().URL;
-        if (platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL))
-            record(Records::Action::Browser);
+        const platform::ShellOpenResult opened =
+            platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+        if (!opened)
+            throw framework::Exception(
+                QStringLiteral("Cannot open the page in the default browser: %1")
+                    .arg(opened.reason));
+        record(Records::Action::Browser);
+        if (stamp)
+            TForm1Core::CommitDayStamp(*stamp);
         endProgram();
     });
 }

@@ -66,10 +66,10 @@ QString packageOfPlugin(const QString &name)
 {
     if (name.startsWith(QLatin1String("wayland")))
         return QStringLiteral("qt6-wayland");
-    static const QStringList base = {
-        QStringLiteral("xcb"),        QStringLiteral("offscreen"), QStringLiteral("minimal"),
-        QStringLiteral("eglfs"),      QStringLiteral("linuxfb"),   QStringLiteral("minimalegl"),
-        QStringLiteral("vnc"),        QStringLiteral("vkkhrdisplay")};
+    static const QStringList base = {QStringLiteral("xcb"),     QStringLiteral("offscreen"),
+                                     QStringLiteral("minimal"), QStringLiteral("eglfs"),
+                                     QStringLiteral("linuxfb"), QStringLiteral("minimalegl"),
+                                     QStringLiteral("vnc"),     QStringLiteral("vkkhrdisplay")};
     return base.contains(name) ? QStringLiteral("libqt6gui6") : QString();
 }
 
@@ -85,7 +85,8 @@ QString platformFailureReason(const QStringList &said, const QString &fatal)
         QString reason = text.trimmed();
         if (const auto m = missing.match(reason); m.hasMatch()) {
             const QString package = packageOfPlugin(m.captured(1));
-            reason = QStringLiteral("the Qt platform plugin \"%1\" is not installed").arg(m.captured(1));
+            reason =
+                QStringLiteral("the Qt platform plugin \"%1\" is not installed").arg(m.captured(1));
             if (!package.isEmpty())
                 reason += QStringLiteral(" (package %1)").arg(package);
         } else if (reason.contains(QLatin1String("even though it was found"))) {
@@ -196,6 +197,25 @@ private:
     std::vector<char *> m_pointers;
 };
 
+// When the display closes the connection (a logout with the window up), Qt's X11 platform says
+// so in a warning and ends the process with exit(1), which would run the destructors of a
+// program still in the middle of its loop. Its warning gives way to one line of ours, and the
+// process ends at once with status 1.
+QtMessageHandler g_beforeDisplayWatch = nullptr;
+
+void endWhenTheDisplayIsGone(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (type == QtWarningMsg && text.startsWith(QLatin1String("The X11 connection broke"))) {
+        std::fputs("ldpn: the display closed its connection while the window was shown\n", stderr);
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (g_beforeDisplayWatch != nullptr)
+        g_beforeDisplayWatch(type, context, text);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
+}
+
 void reportShown(Records &records)
 {
     qCInfo(framework::lcStartup, "window shown");
@@ -255,6 +275,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     std::optional<DisplayConnectionGuard> guard(std::in_place, errorLines, forError);
     QApplication app(qtArguments.argc, qtArguments.argv());
     guard.reset();
+    g_beforeDisplayWatch = qInstallMessageHandler(&endWhenTheDisplayIsGone);
     // A second start on the same display raises the window already there and ends.
     // (With the application object: its sockets need one.)
     std::optional<SingleWindow> single;

@@ -7,6 +7,7 @@
 #include <sasl/sasl.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <cstring>
@@ -47,6 +48,13 @@ std::string noAnswerWithin(int ms)
 
 // A value longer than this is no time stamp; it is cut rather than copied whole.
 constexpr std::size_t kMaxValue = 1024;
+
+// No answer to one search for one attribute comes near this; a server that sends more (or says
+// it will) ends the look-up before the program holds it in memory.
+constexpr ber_len_t kMaxMessage = 1024 * 1024;
+
+// Entries counted for the line that says the filter is not unique; a search stops there.
+constexpr int kEntriesCounted = 100;
 
 class Deadline
 {
@@ -153,6 +161,8 @@ private:
     {
         auto *self = static_cast<Session *>(ctx->lc_arg);
         self->m_connected = true;
+        ber_len_t max = kMaxMessage;
+        ber_sockbuf_ctrl(sb, LBER_SB_OPT_SET_MAX_INCOMING, &max);
         ber_socket_t fd = -1;
         if (ber_sockbuf_ctrl(sb, LBER_SB_OPT_GET_FD, &fd) == 1 && fd >= 0) {
             const std::lock_guard<std::mutex> lock(self->m_watch.mutex);
@@ -286,7 +296,7 @@ private:
         int msgid = 0;
         int rc = ldap_search_ext(m_ld, m_rq.base.empty() ? nullptr : m_rq.base.c_str(),
                                  LDAP_SCOPE_SUBTREE, m_rq.filter.c_str(), attrs, 0, nullptr,
-                                 nullptr, &limit, 2, &msgid);
+                                 nullptr, &limit, kEntriesCounted, &msgid);
         if (rc != LDAP_SUCCESS) {
             fail(rc, "search: ");
             return;
@@ -301,14 +311,11 @@ private:
             }
             const int type = ldap_msgtype(msg);
             if (type == LDAP_RES_SEARCH_ENTRY) {
+                // Only the first is taken; the others are counted for the line.
                 if (++entries == 1)
                     takeEntry(msg);
                 ldap_msgfree(msg);
-                if (entries > 1) {
-                    ldap_abandon_ext(m_ld, msgid, nullptr, nullptr);
-                    m_a.outcome = Answer::Outcome::Ambiguous;
-                    return;
-                }
+                m_a.entries = entries;
                 continue;
             }
             if (type != LDAP_RES_SEARCH_RESULT) { // references are not followed
@@ -324,8 +331,11 @@ private:
                 fail(rc, "search: ");
             } else if (result == LDAP_SIZELIMIT_EXCEEDED && entries >= 1) {
                 m_a.outcome = Answer::Outcome::Ambiguous;
+                m_a.moreEntries = true;
             } else if (result != LDAP_SUCCESS) {
                 fail(result, "search: ", message);
+            } else if (entries > 1) {
+                m_a.outcome = Answer::Outcome::Ambiguous;
             } else {
                 m_a.outcome = entries == 1 ? Answer::Outcome::Found : Answer::Outcome::NoEntry;
             }
@@ -355,10 +365,17 @@ private:
         if (m_deadline.passed())
             return timedOut(msgid);
         timeval tv = m_deadline.timeLeft();
+        errno = 0;
         const int type = ldap_result(m_ld, msgid, all, &tv, res);
+        const int readError = errno;
         if (type == 0)
             return timedOut(msgid);
         if (type < 0 || *res == nullptr) {
+            // liblber refuses a message over the connection's limit with ERANGE.
+            if (type < 0 && readError == ERANGE) {
+                m_tooLarge = true;
+                return LDAP_SERVER_DOWN;
+            }
             int rc = LDAP_OTHER;
             ldap_get_option(m_ld, LDAP_OPT_RESULT_CODE, &rc);
             return rc == LDAP_SUCCESS ? LDAP_OTHER : rc;
@@ -400,6 +417,10 @@ private:
             }
         }
         m_a.outcome = Answer::Outcome::Failed;
+        if (m_tooLarge) {
+            m_a.reason = std::string(stage) + "the server's answer is larger than 1 MiB";
+            return false;
+        }
         m_a.reason = std::string(stage) + ldap_err2string(rc);
         if (m_timedOut || rc == LDAP_TIMEOUT)
             m_a.reason += noAnswerWithin(m_rq.timeoutMs);
@@ -417,6 +438,7 @@ private:
     bool m_connected = false;
     bool m_tls = false;
     bool m_timedOut = false;
+    bool m_tooLarge = false;
 };
 
 } // namespace

@@ -37,8 +37,10 @@ std::int32_t DayOfTheYear(TDateTime value, std::int32_t &year);
 
 bool IsLeapYear(std::int32_t year);
 
-// Asks the zone anew on every call. A zone without daylight saving converts with its bias as
-// in standard time; only a zone that cannot be determined raises EDateTimeError.
+// Converts with the offset in force at that instant by the zone's rules (not today's, which
+// differs across a daylight-saving change), asked anew on every call. A zone without daylight
+// saving converts with its bias as in standard time; only a zone that cannot be determined
+// raises EDateTimeError.
 TDateTime UTCToLocalTime(TDateTime utc, const platform::TimeZoneQuery &zone);
 
 TDateTime FromLocalTime(const platform::LocalTime &t);

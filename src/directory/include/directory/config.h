@@ -29,6 +29,7 @@ struct LdapConfig
 struct LoginsConfig
 {
     QString file = QStringLiteral("/var/log/wtmp");
+    int timeoutMs = kDefaultTimeoutMs; // for searching the records
 };
 
 // The window's web view. A page shown at login keeps nothing by default: no cookies, no cache

@@ -9,7 +9,7 @@
 namespace directory::ldapmodule {
 
 // Raised whenever Request or Answer change, so that a stale module is refused.
-inline constexpr int kInterfaceVersion = 1;
+inline constexpr int kInterfaceVersion = 2;
 
 inline constexpr char kFileName[] = "libdaypane-ldap.so";
 inline constexpr char kEntryName[] = "daypane_ldap_lookup";
@@ -36,6 +36,8 @@ struct Answer
 {
     enum class Outcome : int { Found, NoEntry, Ambiguous, Failed };
     Outcome outcome = Outcome::Failed;
+    int entries = 0;          // the entries the search found (Ambiguous: two or more)
+    bool moreEntries = false; // the server stopped at a size limit: there are more
     std::string dn;
     bool hasValue = false;
     std::string value;  // the attribute's first value as the server sent it

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QIODevice>
 #include <QString>
+#include <limits>
 #include <optional>
 
 namespace directory {
@@ -18,14 +19,26 @@ inline constexpr qsizetype kSecondsOffset = 340; // 32-bit, read as unsigned: go
 inline constexpr std::int16_t kUserProcess = 7;
 } // namespace utmp
 
-// The start of the user's login before the newest one, in seconds since 1970 UTC: the records
-// are read from the end in bounded chunks until the user's second USER_PROCESS record. A partial
-// record at the end is skipped. None when the user has fewer than two such records.
-std::optional<qint64> previousLoginSeconds(QIODevice &records, const QByteArray &user);
+// What the records tell of the user's logins.
+struct LoginSearch
+{
+    std::optional<qint64> previous; // the login before the newest, in seconds since 1970 UTC
+    int logins = 0;                 // the user's USER_PROCESS records found, counted up to two
+    QString error;                  // why the records could not be searched to the end
+};
 
-// The same from a file. A missing file has no previous login and no error; a file that is not
-// a regular file or cannot be read sets `error` to the reason.
-std::optional<qint64> previousLoginSeconds(const QString &path, const QByteArray &user,
-                                           QString *error);
+// The start of the user's login before the newest one: the records are read from the end in
+// bounded chunks until the user's second USER_PROCESS record. A partial record at the end is
+// skipped. The search gives up when `timeoutMs` has passed (a huge file, a slow disk), with an
+// error that says so.
+LoginSearch searchLogins(QIODevice &records, const QByteArray &user, int timeoutMs);
+
+// The same from a file. A file that is missing, not a regular file or cannot be read gives an
+// error that says which.
+LoginSearch searchLogins(const QString &path, const QByteArray &user, int timeoutMs);
+
+// The previous login alone, searched without a time limit: none when there is none or the
+// records cannot be read.
+std::optional<qint64> previousLoginSeconds(QIODevice &records, const QByteArray &user);
 
 } // namespace directory

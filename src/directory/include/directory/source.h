@@ -8,7 +8,8 @@
 
 namespace directory {
 
-// The source the configuration chose. NetWare is the process's one binding and not owned.
+// The source the configuration chose; each reports what keeps it from answering through
+// `report`.
 struct DirectorySource
 {
     std::unique_ptr<Directory> owned;

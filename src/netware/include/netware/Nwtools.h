@@ -10,8 +10,9 @@ namespace nw {
 // Removes trailing characters 0, 1, 2 and blanks, then leading blanks.
 QString TrimBlanks(const QString &text);
 
-// Seconds since 1970 (UTC) as a date-time value, still UTC.
-double NDSTimeToDateTime(std::int32_t seconds);
+// Seconds since 1970 (UTC) as a date-time value, still UTC. The directory's time is an unsigned
+// 32-bit count, good until February 2106; read as signed it would wrap to 1901 in 2038.
+double NDSTimeToDateTime(std::uint32_t seconds);
 
 // A last-error cell as text: upper-case hexadecimal, at least four digits.
 QString ErrorText(std::uint32_t cell);

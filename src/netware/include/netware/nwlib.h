@@ -40,6 +40,7 @@ struct ClientState
     NWDSContextHandle lookupContext = 0;
     NWCONN_HANDLE primaryConnection = 0;
     bool directoryInUse = false;
+    QString loadFailure; // the first library of the last loading that could not be loaded, and why
     std::uint32_t callsError = 0;
     std::uint32_t serverError = 0;
     std::uint32_t ndsError = 0;
@@ -91,5 +92,13 @@ NWCONN_HANDLE PrimaryConnection();
 
 // Both calls libraries loaded and a primary connection.
 bool NetAvailability();
+
+// Why the client could not be loaded: "cannot load CALWIN32.DLL (the loader's reason)" for the
+// first of its libraries that failed when the loader objects were last made; empty when none
+// did. Nothing is shown here; the directory source reports it.
+QString ClientLoadFailure();
+
+// Loads one client library; a failure is kept for ClientLoadFailure() unless one is already.
+void *loadClientLibrary(const char *name);
 
 } // namespace nw

@@ -11,9 +11,9 @@ using LibraryHandle = void *;
 // "libcalwin32.so" on POSIX.
 std::string libraryFileName(const char *name);
 
-// Loads by bare file name through the system's usual search; null when it cannot be loaded.
-// Libraries are never unloaded.
-LibraryHandle LoadLibraryA(const char *name);
+// Loads by bare file name through the system's usual search; null when it cannot be loaded, and
+// then `error`, when given, receives the loader's reason. Libraries are never unloaded.
+LibraryHandle LoadLibraryA(const char *name, std::string *error = nullptr);
 
 // Null when the handle is null or the library lacks the name.
 void *GetProcAddress(LibraryHandle library, const char *name);

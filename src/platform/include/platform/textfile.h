@@ -36,10 +36,36 @@ struct FirstLine
 // regular file is read: a folder, device or pipe is access denied at once, never waited on.
 FirstLine readFirstLine(const QString &path, qsizetype limit);
 
-// Replaces the file's content atomically: a temporary file beside it, synced, renamed over
-// it, then the folder synced. A link is written through to its target; an existing file
-// keeps its permissions. Temporary files of earlier writers that were killed on the way
-// (ours, older than a minute) are removed. Returns 0 or an input/output error code.
+// A file's new content prepared beside it: a temporary file written whole without buffering,
+// synced and closed, each step checked. commit() renames it over the file and syncs the folder.
+// Until then the old file stays exactly as it was; a failed step, or a replacement dropped
+// uncommitted, leaves no temporary file behind. A link is written through to its target; an
+// existing file keeps its permissions. Temporary files of earlier writers that were killed on
+// the way (ours, older than a minute) are removed.
+class FileReplacement
+{
+public:
+    FileReplacement(const QString &path, const QByteArray &content);
+    ~FileReplacement();
+    FileReplacement(const FileReplacement &) = delete;
+    FileReplacement &operator=(const FileReplacement &) = delete;
+
+    // 0, or the input/output error code of the step that failed (a full disk or quota, a
+    // file-size limit, an I/O error, a short write).
+    int error() const { return m_error; }
+    // Puts the new content in place; 0 or an input/output error code.
+    int commit();
+
+private:
+    int prepare(const QString &path, const QByteArray &content);
+
+    int m_error = 0;
+    QByteArray m_finalName;
+    QByteArray m_temporaryName; // until committed
+    QString m_folder;
+};
+
+// Prepares and commits at once. Returns 0 or an input/output error code.
 int replaceFile(const QString &path, const QByteArray &content);
 
 // Creates a missing folder and its missing parents with mode 0700, as the XDG rules ask for

@@ -25,12 +25,21 @@ public:
     virtual ~TimeZoneQuery() = default;
     // Fills info for the current instant; asked anew on every call.
     virtual std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const = 0;
+    // The same for another instant (seconds since 1970 UTC), by the zone's rules for that
+    // instant: the offset in force then, which differs from today's across a daylight-saving
+    // change. A zone that knows no rules answers as for the current instant.
+    virtual std::uint32_t GetTimeZoneInformationAt(std::int64_t /*unixSeconds*/,
+                                                   TimeZoneInformation &info) const
+    {
+        return GetTimeZoneInformation(info);
+    }
 };
 
-// The local zone (TZ, /etc/localtime) at the current instant, read as the C library reads it.
+// The local zone (TZ, /etc/localtime), read as the C library reads it: at the current instant,
+// or at the one asked for.
 const TimeZoneQuery &systemTimeZone();
 
-// The same rules asked for a fixed instant (seconds since 1970 UTC), for tests.
+// The same rules with a fixed current instant (seconds since 1970 UTC), for tests.
 std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds);
 
 // A fixed answer, for tests.

@@ -5,9 +5,13 @@
 
 #include <QObject>
 #include <exception>
+#include <memory>
 
 class TAboutSystem;
 class TNWBase;
+namespace platform {
+class FileReplacement;
+}
 
 // The classes of the browser window's description that are controls: phase one knows their
 // names but creates none of them.
@@ -43,6 +47,10 @@ public:
 
     QString dayStampFileName() const;
     void ReadDayStamp();
+    // The stamp written aside (EInOutError when that fails), then put in place; the two steps
+    // apart let a caller record the day only once what it stands for has happened.
+    std::unique_ptr<platform::FileReplacement> PrepareDayStamp();
+    static void CommitDayStamp(platform::FileReplacement &stamp);
     void WriteDayStamp();
 
 signals:
