@@ -89,6 +89,6 @@ int main(int argc, char **argv)
         config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
         QString::fromStdString(ldapModule), printLine);
     env.directory = source.directory;
-    env.keepCookies = config.browser.keepCookies;
+    env.browser = config.browser;
     return runDaypane(argc, argv, env);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "directory/config.h"
 #include "directory/netwaredirectory.h"
 #include "platform/clock.h"
 #include "platform/settingsstore.h"
@@ -18,7 +19,7 @@ struct StartupEnvironment
     directory::Directory *directory = &directory::netwareDirectory();
     const platform::SettingsStore *settings = &platform::systemSettings();
     const platform::SystemQueries *system = &platform::systemQueries();
-    bool keepCookies = false; // the web view keeps its cookies from one login to the next
+    directory::BrowserConfig browser; // how the window's web view browses
 
     QString argument(int position) const; // 1-based; "" when absent
 };
