@@ -15,7 +15,7 @@
 namespace {
 
 bool g_withoutSharedContexts = false;
-bool g_keepCookies = false;
+bool g_keepProfile = false;
 // The home of the run: every folder the engine could write to lies below it.
 QTemporaryDir *g_home = nullptr;
 
@@ -38,7 +38,7 @@ webview::IWebBrowserFactory *factory()
         EXPECT_NE(f, nullptr) << error.toStdString();
         if (f != nullptr) {
             webview::WebBrowserSettings settings;
-            settings.keepCookies = g_keepCookies;
+            settings.keepProfile = g_keepProfile;
             f->configure(settings);
         }
         return f;
@@ -58,6 +58,21 @@ public:
     void downloadBegin() override { events << QStringLiteral("begin"); }
     void downloadComplete() override { events << QStringLiteral("complete"); }
     void printFailed(int code) override { printFailures << code; }
+    void printComplete() override { events << QStringLiteral("printed"); }
+    void navigateError(const QString &url, const QString &reason) override
+    {
+        events << QStringLiteral("error");
+        errors << url + QStringLiteral(" ") + reason;
+    }
+    void pageProcessEnded(const QString &reason) override
+    {
+        events << QStringLiteral("ended");
+        errors << reason;
+    }
+    void newWindow(const QString &url) override { handedOver << url; }
+    void fileDownload(const QString &url) override { handedOver << url; }
+    QStringList errors;
+    QStringList handedOver;
 };
 
 class WebBrowserControl : public testing::Test
@@ -251,7 +266,7 @@ TEST_F(WebBrowserControl, APreloadOfAnotherAddressGivesWayToTheNavigation)
         QTest::qWaitFor([&] { return browser->widget()->property("title") == "Asked"; }, 30000));
 }
 
-// A page shown at login writes nothing to disk, unless the configuration keeps its cookies.
+// A page shown at login writes nothing to disk, unless the configuration keeps its profile.
 TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
 {
     const QString path = page("cookie.html", "<html><body><script>"
@@ -260,7 +275,7 @@ TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
                                              "</script>stored</body></html>");
     ASSERT_EQ(navigate(path), webview::kOk);
     ASSERT_TRUE(waitForCompleted(1));
-    if (g_keepCookies) {
+    if (g_keepProfile) {
         EXPECT_TRUE(QTest::qWaitFor([] { return !filesWritten().isEmpty(); }, 10000));
         EXPECT_FALSE(filesWritten().filter(QStringLiteral("QtWebEngine/Daypane")).isEmpty())
             << filesWritten().join(' ').toStdString();
@@ -284,7 +299,7 @@ int main(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         g_withoutSharedContexts |= qstrcmp(argv[i], "--without-shared-contexts") == 0;
-        g_keepCookies |= qstrcmp(argv[i], "--keep-cookies") == 0;
+        g_keepProfile |= qstrcmp(argv[i], "--keep-profile") == 0;
     }
     QTemporaryDir home;
     g_home = &home;

@@ -112,6 +112,14 @@ TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &re
             QStringLiteral("The window description TFORM1 lacks one of its controls"));
     connect(WebBrowser1, &components::TWebBrowser::OnPrintFailed, this,
             &TForm1::WebBrowser1PrintFailed);
+    connect(WebBrowser1, &components::TWebBrowser::OnNavigateError, this,
+            &TForm1::WebBrowser1NavigateError);
+    connect(WebBrowser1, &components::TWebBrowser::OnPageProcessEnded, this,
+            &TForm1::WebBrowser1PageProcessEnded);
+    connect(WebBrowser1, &components::TWebBrowser::OnNewWindow, this,
+            &TForm1::WebBrowser1NewWindow);
+    connect(WebBrowser1, &components::TWebBrowser::OnFileDownload, this,
+            &TForm1::WebBrowser1FileDownload);
     // What the lamps and the page mean, for assistive technology.
     mLED1->setStateTexts(QStringLiteral("Page loaded"), QStringLiteral("Page not loaded"));
     mLED2->setStateTexts(QStringLiteral("Download in progress"),
@@ -197,6 +205,37 @@ void TForm1::WebBrowser1DownloadComplete(QObject *)
         m_pageReported = true;
         qCInfo(framework::lcStartup, "page loaded");
     }
+}
+
+void TForm1::showNotLoaded()
+{
+    mLED1->setState(TmLED::lsOFF);
+    mLED2->setState(TmLED::lsOFF);
+}
+
+void TForm1::WebBrowser1NavigateError(QObject *, const QString &, const QString &)
+{
+    showNotLoaded();
+}
+
+void TForm1::WebBrowser1PageProcessEnded(QObject *, const QString &)
+{
+    showNotLoaded();
+}
+
+void TForm1::openInDefaultBrowser(const QString &url)
+{
+    platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+}
+
+void TForm1::WebBrowser1NewWindow(QObject *, const QString &url)
+{
+    openInDefaultBrowser(url);
+}
+
+void TForm1::WebBrowser1FileDownload(QObject *, const QString &url)
+{
+    openInDefaultBrowser(url);
 }
 
 void TForm1::showAboutBox()
