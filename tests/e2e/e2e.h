@@ -29,7 +29,11 @@ struct Run
 {
     QTemporaryDir home;
     QStringList env;
+    // Logging rules besides the milestones' (for example "daypane.page=true").
+    QString loggingRules;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
+    // Adds switches to the engine's command line (QTWEBENGINE_CHROMIUM_FLAGS).
+    void addEngineFlags(const QString &flags);
     QString stampPath() const { return home.path() + "/dpn.qcf"; }
     // Runs ldpn to its end (killed after the scaled limit).
     testsupport::RunResult ldpn(const QStringList &args, int timeoutMs = 30000) const;
