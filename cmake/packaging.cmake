@@ -23,10 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://daypane.example.org/")
 set(CPACK_DEBIAN_DAYPANE_PACKAGE_NAME daypane)
 set(CPACK_DEBIAN_DAYPANE_PACKAGE_SECTION web)
 # Loaded at run time, so shlibdeps cannot see them: the web engine's helper process and the X
-# client library through which the program checks for a display before starting the GUI; and
-# the face that the fontconfig snippet puts in place of the windows' "MS Sans Serif".
+# client library through which the program checks for a display before starting the GUI; the
+# face that the fontconfig snippet puts in place of the windows' "MS Sans Serif"; and the
+# system's trust store, which vouches for a site's own certificate authority.
 set(CPACK_DEBIAN_DAYPANE_PACKAGE_DEPENDS
-  "libqt6webenginecore6-bin, libxcb1, fonts-liberation2 | fonts-liberation | fonts-croscore")
+  "libqt6webenginecore6-bin, libxcb1, fonts-liberation2 | fonts-liberation | fonts-croscore, ca-certificates")
 set(CPACK_COMPONENT_DAYPANE_DESCRIPTION
   "page of the day for the first login, shown on top\n\
 Daypane is started from the login with a page address and a mode. Before\n\
