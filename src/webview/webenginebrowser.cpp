@@ -67,7 +67,14 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, Preload preload, 
     });
 }
 
-WebEngineBrowser::~WebEngineBrowser() = default;
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // The base class still tears the page down after this: nothing it reports may reach the
+    // part of the control that is gone.
+    disconnect(this, nullptr, this, nullptr);
+    if (m_page != nullptr)
+        disconnect(m_page, nullptr, this, nullptr);
+}
 
 void WebEngineBrowser::adopt(WebPage *page)
 {
