@@ -18,7 +18,7 @@ set(uses_framework/gui framework/core)
 set(uses_components/gui framework/gui framework/webbrowser components/core)
 set(uses_app/gui components/gui app/core)
 set(uses_app app/core)
-set(uses_webview framework/webbrowser framework/core)
+set(uses_webview framework/webbrowser framework/core platform)
 
 # Headers of the operating system: only the platform layer may include them.
 set(os_headers "unistd\\.h|fcntl\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|spawn\\.h|sys/[a-z_]+\\.h|utmpx?\\.h|poll\\.h|termios\\.h|windows\\.h")

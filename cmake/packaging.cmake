@@ -25,9 +25,10 @@ set(CPACK_DEBIAN_DAYPANE_PACKAGE_SECTION web)
 # Loaded or started at run time, so shlibdeps cannot see them: the web engine's helper process,
 # the X client library through which the program checks for a display before starting the GUI,
 # Qt's Wayland plugin for sessions with no X display, and xdg-open, which hands the page to the
-# default browser; and the face that the program puts in place of the windows' "MS Sans Serif".
+# default browser; the face that the program puts in place of the windows' "MS Sans Serif"; and
+# the system's trust store, which vouches for a site's own certificate authority.
 set(CPACK_DEBIAN_DAYPANE_PACKAGE_DEPENDS
-  "libqt6webenginecore6-bin, libxcb1, qt6-wayland, xdg-utils, fonts-liberation2 | fonts-liberation | fonts-croscore")
+  "libqt6webenginecore6-bin, libxcb1, qt6-wayland, xdg-utils, fonts-liberation2 | fonts-liberation | fonts-croscore, ca-certificates")
 set(CPACK_COMPONENT_DAYPANE_DESCRIPTION
   "page of the day for the first login, shown on top\n\
 Daypane is started from the login with a page address and a mode. Before\n\

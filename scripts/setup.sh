@@ -14,7 +14,7 @@ packages=(
   tzdata faketime libfaketime hyperfine cups
   dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool xdg-utils
   fonts-liberation2 fontconfig libfreetype-dev
-  libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin
+  libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin libxcb1-dev
   systemd
   clang libclang-rt-14-dev
 )

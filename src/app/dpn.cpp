@@ -99,6 +99,6 @@ int main(int argc, char **argv)
             records.noteDirectoryProblem(line);
         });
     env.directory = source.directory;
-    env.keepCookies = config.browser.keepCookies;
+    env.browser = config.browser;
     return runDaypane(argc, argv, env);
 }

@@ -207,6 +207,43 @@ bool readLdap(const Sections &s, DirectoryConfig &c)
     return usable;
 }
 
+// `profile` (or its older name `cookies`, which counts only when `profile` is absent) and
+// `negotiate` of [browser]. A bad value keeps nothing and offers the ticket to no server.
+void readBrowser(const Sections &s, const QString &path, DirectoryConfig &c)
+{
+    const char *keepKey = valueOf(s, "browser", "profile") ? "profile" : "cookies";
+    if (auto v = valueOf(s, "browser", keepKey)) {
+        const QByteArray keep = v->toLower();
+        if (keep == "keep")
+            c.browser.keepProfile = true;
+        else if (keep != "discard" && !keep.isEmpty())
+            c.errors << keyError(path, "browser", keepKey,
+                                 unknownValue(*v, "discard or keep") +
+                                     QStringLiteral(", so nothing is kept"));
+    }
+    if (auto v = valueOf(s, "browser", "negotiate"); v && !v->isEmpty()) {
+        // Host names and wildcards only: the list reaches the engine on its command line.
+        QList<QByteArray> names;
+        bool valid = true;
+        for (const QByteArray &part : v->split(',')) {
+            const QByteArray name = trimmed(part).toLower();
+            valid = valid && !name.isEmpty() && name.size() <= 253 &&
+                    std::all_of(name.begin(), name.end(), [](char ch) {
+                        return (ch >= 'a' && ch <= 'z') || (ch >= '0' && ch <= '9') || ch == '.' ||
+                               ch == '-' || ch == '*' || ch == '_';
+                    });
+            names << name;
+        }
+        if (!valid || names.size() > 100)
+            c.errors << keyError(path, "browser", "negotiate",
+                                 QStringLiteral("not a list of host names: \"%1\", so no server "
+                                                "gets the Kerberos ticket")
+                                     .arg(printable(*v)));
+        else
+            c.browser.negotiate = QString::fromLatin1(names.join(','));
+    }
+}
+
 } // namespace
 
 QString printable(const QByteArray &text, qsizetype maxChars)
@@ -264,15 +301,7 @@ DirectoryConfig parseDirectoryConfig(const QByteArray &text, const QString &path
         else
             c.errors << keyError(c.path, "logins", "timeout", badTimeout(*v));
     }
-    if (auto v = valueOf(s, "browser", "cookies")) {
-        const QByteArray cookies = v->toLower();
-        if (cookies == "keep")
-            c.browser.keepCookies = true;
-        else if (cookies != "discard" && !cookies.isEmpty())
-            c.errors << keyError(path, "browser", "cookies",
-                                 unknownValue(*v, "discard or keep") +
-                                     QStringLiteral(", so nothing is kept"));
-    }
+    readBrowser(s, path, c);
 
     if (auto v = valueOf(s, "journal", "records")) {
         const QByteArray records = v->toLower();

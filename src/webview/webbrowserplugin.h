@@ -5,6 +5,8 @@
 
 #include <QObject>
 
+class LocalContentGuard;
+
 // The plugin's root object: makes the web browser controls.
 class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
 {
@@ -12,6 +14,7 @@ class WebBrowserFactory : public QObject, public webview::IWebBrowserFactory
     Q_PLUGIN_METADATA(IID DAYPANE_WEBBROWSER_FACTORY_IID)
     Q_INTERFACES(webview::IWebBrowserFactory)
 public:
+    WebBrowserFactory();
     void configure(const webview::WebBrowserSettings &settings) override;
     void preload(const QString &url) override;
     webview::IWebBrowser *create(QWidget *parent, QString *error) override;
@@ -22,5 +25,6 @@ private:
 
     webview::WebBrowserSettings m_settings;
     QWebEngineProfile *m_profile = nullptr;
+    LocalContentGuard *m_guard = nullptr;
     Preload m_preload; // taken by the next control
 };

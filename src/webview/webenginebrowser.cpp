@@ -1,23 +1,29 @@
 #include "webenginebrowser.h"
 
 #include "framework/usertext.h"
+#include "panemessage.h"
+#include "webpage.h"
 
+#include <QContextMenuEvent>
 #include <QDir>
+#include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QUrl>
-#include <QWebEnginePage>
 
 Preload Preload::start(QWebEngineProfile *profile, const QString &address, const QUrl &target,
                        QObject *holder)
 {
     Preload preload;
-    preload.page = new QWebEnginePage(profile, holder);
+    preload.page = new WebPage(profile, holder);
     preload.address = address;
-    preload.finished = std::make_shared<bool>(false);
-    QObject::connect(preload.page, &QWebEnginePage::loadFinished, preload.page,
-                     [finished = preload.finished](bool) { *finished = true; });
+    preload.state = std::make_shared<State>();
+    QObject::connect(preload.page, &WebPage::loadEnded, preload.page,
+                     [state = preload.state](bool shown) {
+                         state->finished = true;
+                         state->ok = shown;
+                     });
     preload.page->load(target);
     return preload;
 }
@@ -27,25 +33,24 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, Preload preload, 
 {
     if (m_preload.page != nullptr) {
         m_preload.page->setParent(this);
-        setPage(m_preload.page);
+        adopt(m_preload.page);
     } else {
-        setPage(new QWebEnginePage(profile, this));
+        adopt(new WebPage(profile, this));
     }
-    // Every page load is one download: begin at its start, complete at its end. The preloaded
-    // load is reported when the window navigates to it, so the lamps follow the window.
-    connect(this, &QWebEngineView::loadStarted, this, [this] {
-        if (m_preload.page != nullptr)
-            return;
-        m_loading = true;
-        if (m_events)
-            m_events->downloadBegin();
-    });
-    connect(this, &QWebEngineView::loadFinished, this, [this](bool) {
-        if (m_preload.page != nullptr || !m_loading)
-            return;
-        m_loading = false;
-        if (m_events)
-            m_events->downloadComplete();
+    m_message = new PaneMessage(this);
+    connect(m_message, &PaneMessage::reloadClicked, this, &WebEngineBrowser::reloadAfterMessage);
+    // Every page load is one download: begin at its start, complete (or fail) at its end. The
+    // preloaded load is reported when the window navigates to it, so the lamps follow the
+    // window.
+    connect(this, &QWebEngineView::renderProcessTerminated, this,
+            [this](QWebEnginePage::RenderProcessTerminationStatus status, int) {
+                processEnded(status);
+            });
+    // The page's own window.print() prints as the Print button does.
+    connect(this, &QWebEngineView::printRequested, this, [this] {
+        const int result = queuePrint(true);
+        if (webview::failed(result) && m_events)
+            m_events->printFailed(result);
     });
     connect(this, &QWebEngineView::printFinished, this, [this](bool ok) {
         if (!ok) {
@@ -54,13 +59,111 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, Preload preload, 
                                          .arg(m_printing ? m_printing->printerName() : QString()));
             if (m_events)
                 m_events->printFailed(code);
+        } else if (m_events) {
+            m_events->printComplete();
         }
         m_printing.reset();
         startNextPrint();
     });
 }
 
-WebEngineBrowser::~WebEngineBrowser() = default;
+WebEngineBrowser::~WebEngineBrowser()
+{
+    // The base class still tears the page down after this: nothing it reports may reach the
+    // part of the control that is gone.
+    disconnect(this, nullptr, this, nullptr);
+    if (m_page != nullptr)
+        disconnect(m_page, nullptr, this, nullptr);
+}
+
+void WebEngineBrowser::adopt(WebPage *page)
+{
+    m_page = page;
+    setPage(page);
+    connect(page, &WebPage::loadBegan, this, [this] {
+        if (m_preload.page != nullptr)
+            return;
+        m_message->hide();
+        m_loading = true;
+        if (m_events)
+            m_events->downloadBegin();
+    });
+    connect(page, &WebPage::loadEnded, this, [this](bool shown) {
+        if (m_preload.page != nullptr || !m_loading)
+            return;
+        loadEnded(shown);
+    });
+    connect(page, &WebPage::newWindowAsked, this, [this](const QString &url) {
+        if (m_events)
+            m_events->newWindow(url);
+    });
+    connect(page, &WebPage::downloadAsked, this, [this](const QString &url) {
+        if (m_events)
+            m_events->fileDownload(url);
+    });
+}
+
+void WebEngineBrowser::loadEnded(bool shown)
+{
+    m_loading = false;
+    if (shown) {
+        if (m_events)
+            m_events->downloadComplete();
+        return;
+    }
+    const WebPage::Failure failure = m_page->lastFailure();
+    const QUrl url = failure.url.isValid() ? failure.url : this->url();
+    const QString reason =
+        failure.reason.isEmpty() ? QStringLiteral("The page could not be loaded.") : failure.reason;
+    m_messageUrl = url;
+    m_message->showText(reason);
+    if (m_events)
+        m_events->navigateError(url.toString(QUrl::FullyEncoded), reason);
+}
+
+void WebEngineBrowser::processEnded(QWebEnginePage::RenderProcessTerminationStatus status)
+{
+    QString reason;
+    switch (status) {
+    case QWebEnginePage::NormalTerminationStatus:
+        reason = QStringLiteral("its process ended");
+        break;
+    case QWebEnginePage::AbnormalTerminationStatus:
+    case QWebEnginePage::CrashedTerminationStatus:
+        reason = QStringLiteral("its process crashed");
+        break;
+    case QWebEnginePage::KilledTerminationStatus:
+        reason = QStringLiteral("its process was killed (out of memory, or by another program)");
+        break;
+    }
+    m_loading = false;
+    m_messageUrl = url();
+    m_message->showText(QStringLiteral("The page stopped working: %1.").arg(reason));
+    if (m_events)
+        m_events->pageProcessEnded(reason);
+}
+
+void WebEngineBrowser::reloadAfterMessage()
+{
+    m_message->hide();
+    load(m_messageUrl);
+}
+
+void WebEngineBrowser::resizeEvent(QResizeEvent *event)
+{
+    QWebEngineView::resizeEvent(event);
+    m_message->setGeometry(rect());
+}
+
+void WebEngineBrowser::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The page's source would open in a window of its own, which the pane has not; what the
+    // menu offers besides (links and pages in new windows, saving) goes to the default browser.
+    QMenu *menu = createStandardContextMenu();
+    menu->removeAction(pageAction(QWebEnginePage::ViewSource));
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(event->globalPos());
+}
 
 int WebEngineBrowser::fail(int code, const QString &description)
 {
@@ -85,21 +188,19 @@ int WebEngineBrowser::Navigate(const QString &url)
             QStringLiteral("The address \"%1\" is not valid").arg(framework::echoUserText(url)));
     if (m_preload.page != nullptr) {
         const bool same = url == m_preload.address;
-        const bool finished = *m_preload.finished;
+        const Preload::State state = *m_preload.state;
         m_preload = {};
         if (same) {
             // The page is (being) loaded already: report its download as if it began now.
             m_loading = true;
             if (m_events)
                 m_events->downloadBegin();
-            if (finished) {
-                m_loading = false;
-                if (m_events)
-                    m_events->downloadComplete();
-            }
+            if (state.finished)
+                loadEnded(state.ok);
             return webview::kOk;
         }
     }
+    m_message->hide();
     load(*target);
     return webview::kOk;
 }
@@ -113,14 +214,18 @@ int WebEngineBrowser::ExecWB(int cmdID, int cmdExecOpt)
         cmdExecOpt > webview::OLECMDEXECOPT_DONTPROMPTUSER)
         return fail(webview::kInvalidArgument,
                     QStringLiteral("The command option %1 is not valid").arg(cmdExecOpt));
+    return queuePrint(cmdExecOpt == webview::OLECMDEXECOPT_DONTPROMPTUSER);
+}
 
+int WebEngineBrowser::queuePrint(bool quiet)
+{
     const QPrinterInfo printer = QPrinterInfo::defaultPrinter();
     if (printer.isNull())
         return fail(webview::kNoDefaultPrinter,
                     QStringLiteral("No default printer is set up, so the page cannot be printed"));
     auto job = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
     job->setDocName(title().isEmpty() ? url().toString() : title());
-    if (cmdExecOpt != webview::OLECMDEXECOPT_DONTPROMPTUSER) {
+    if (!quiet) {
         QPrintDialog dialog(job.get(), this);
         if (dialog.exec() != QDialog::Accepted)
             return webview::kOk; // the user cancelled: nothing to report

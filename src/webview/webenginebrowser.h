@@ -11,15 +11,22 @@
 #include <memory>
 #include <optional>
 
+class PaneMessage;
 class QPrinter;
 class QWebEngineProfile;
+class WebPage;
 
 // A page loading before its control exists, and how far it has got.
 struct Preload
 {
-    QPointer<QWebEnginePage> page;
+    QPointer<WebPage> page;
     QString address; // as the caller wrote it
-    std::shared_ptr<bool> finished;
+    struct State
+    {
+        bool finished = false;
+        bool ok = false;
+    };
+    std::shared_ptr<State> state;
 
     // Starts loading `target` in a page of `profile`, held by `holder` until a control takes it.
     static Preload start(QWebEngineProfile *profile, const QString &address, const QUrl &target,
@@ -27,7 +34,7 @@ struct Preload
 };
 
 // The web browser control on QtWebEngine: Navigate, ExecWB for printing, a dispatch-property
-// write, download events.
+// write, and the events of the page's loads, its process, its requests and its printing.
 class WebEngineBrowser : public QWebEngineView, public webview::IWebBrowser
 {
     Q_OBJECT
@@ -47,12 +54,25 @@ public:
     int SetDispatchProperty(int dispId, const QVariant &value) override;
     QString ErrorText(int code) const override;
 
+protected:
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void adopt(WebPage *page);
     int fail(int code, const QString &description);
+    // Queues a job for the default printer, with the print dialog unless `quiet`.
+    int queuePrint(bool quiet);
     void startNextPrint();
+    void loadEnded(bool shown);
+    void processEnded(QWebEnginePage::RenderProcessTerminationStatus status);
+    void reloadAfterMessage();
 
     webview::IWebBrowserEvents *m_events = nullptr;
+    WebPage *m_page = nullptr;
     bool m_loading = false;
+    QUrl m_messageUrl; // the address the pane's message offers to load again
+    PaneMessage *m_message = nullptr;
     Preload m_preload; // until the first navigation to its address
     QHash<int, QString> m_descriptions;
     std::deque<std::unique_ptr<QPrinter>> m_printQueue;

@@ -80,6 +80,16 @@ TEST_F(Windows, LampsFollowTheDownloads)
     browser().events->downloadComplete();
     EXPECT_EQ(lamp(form->mLED1), "GON");
     EXPECT_EQ(lamp(form->mLED2), "ROFF");
+    // A load that fails, or a page whose process ended, is no page: both lamps go dark.
+    browser().events->downloadBegin();
+    browser().events->navigateError("http://intra/news", "The page could not be loaded.");
+    EXPECT_EQ(lamp(form->mLED1), "GOFF");
+    EXPECT_EQ(lamp(form->mLED2), "ROFF");
+    browser().events->downloadBegin();
+    browser().events->downloadComplete();
+    browser().events->pageProcessEnded("its process crashed");
+    EXPECT_EQ(lamp(form->mLED1), "GOFF");
+    EXPECT_EQ(lamp(form->mLED2), "ROFF");
 }
 
 TEST_F(Windows, ExitWritesTheStampOnlyInIntervalMode)

@@ -275,32 +275,69 @@ TEST(ConfigParse, ErrorLinesShowControlBytesEscapedAndLongValuesCut)
     EXPECT_LE(shown.size(), 100);
 }
 
-TEST(BrowserConfig, CookiesAreKeptOnlyWhenTheFileSaysSo)
+TEST(BrowserConfig, TheProfileIsKeptOnlyWhenTheFileSaysSo)
 {
     struct Case
     {
         const char *name;
         QByteArray text;
         bool keep;
-        int errors;
+        const char *errorKey; // the key an error line names, or null for none
     };
     const Case cases[] = {
-        {"no section", "[directory]\nsource = netware\n", false, 0},
-        {"keep", "[browser]\ncookies = keep\n", true, 0},
-        {"keep in capitals", "[browser]\ncookies = KEEP\n", true, 0},
-        {"discard", "[browser]\ncookies = discard\n", false, 0},
-        {"empty", "[browser]\ncookies =\n", false, 0},
-        {"unknown value keeps nothing", "[browser]\ncookies = always\n", false, 1},
-        {"key of another section", "[directory]\ncookies = keep\n", false, 0},
+        {"no section", "[directory]\nsource = netware\n", false, nullptr},
+        {"keep", "[browser]\nprofile = keep\n", true, nullptr},
+        {"keep in capitals", "[browser]\nprofile = KEEP\n", true, nullptr},
+        {"discard", "[browser]\nprofile = discard\n", false, nullptr},
+        {"empty", "[browser]\nprofile =\n", false, nullptr},
+        {"unknown value keeps nothing", "[browser]\nprofile = always\n", false, "profile"},
+        {"key of another section", "[directory]\nprofile = keep\n", false, nullptr},
+        {"older name keeps", "[browser]\ncookies = keep\n", true, nullptr},
+        {"older name, unknown value", "[browser]\ncookies = always\n", false, "cookies"},
+        {"the newer name wins", "[browser]\ncookies = keep\nprofile = discard\n", false, nullptr},
+        {"the newer name wins, keeping", "[browser]\ncookies = discard\nprofile = keep\n", true,
+         nullptr},
     };
     for (const Case &c : cases) {
         const DirectoryConfig config = parse(c.text);
-        EXPECT_EQ(config.browser.keepCookies, c.keep) << c.name;
-        ASSERT_EQ(config.errors.size(), c.errors) << c.name;
-        if (c.errors) {
-            EXPECT_TRUE(config.errors.front().contains("[browser] cookies")) << c.name;
+        EXPECT_EQ(config.browser.keepProfile, c.keep) << c.name;
+        ASSERT_EQ(config.errors.size(), c.errorKey ? 1 : 0) << c.name;
+        if (c.errorKey) {
+            EXPECT_TRUE(config.errors.front().contains(
+                QStringLiteral("[browser] %1").arg(QLatin1String(c.errorKey))))
+                << c.name;
         }
         EXPECT_EQ(config.source, SourceKind::NetWare) << c.name;
+    }
+}
+
+TEST(BrowserConfig, NegotiateListsHostNamesOnly)
+{
+    struct Case
+    {
+        const char *name;
+        QByteArray text;
+        const char *servers;
+        int errors;
+    };
+    const Case cases[] = {
+        {"none", "[browser]\n", "", 0},
+        {"one wildcard", "[browser]\nnegotiate = *.acme.example\n", "*.acme.example", 0},
+        {"a list, blanks and capitals", "[browser]\nnegotiate = *.Acme.example , intra.example\n",
+         "*.acme.example,intra.example", 0},
+        {"empty", "[browser]\nnegotiate =\n", "", 0},
+        {"another switch smuggled in", "[browser]\nnegotiate = a.example --no-sandbox\n", "", 1},
+        {"an empty entry", "[browser]\nnegotiate = a.example,,b.example\n", "", 1},
+        {"a control byte", "[browser]\nnegotiate = a\x01.example\n", "", 1},
+    };
+    for (const Case &c : cases) {
+        const DirectoryConfig config = parse(c.text);
+        EXPECT_EQ(config.browser.negotiate, QLatin1String(c.servers)) << c.name;
+        ASSERT_EQ(config.errors.size(), c.errors) << c.name;
+        if (c.errors) {
+            EXPECT_TRUE(config.errors.front().contains("[browser] negotiate")) << c.name;
+            EXPECT_FALSE(config.errors.front().contains(QLatin1Char('\x01'))) << c.name;
+        }
     }
 }
 

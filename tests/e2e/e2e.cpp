@@ -125,6 +125,16 @@ Run::Run(const char *fakeTime)
             << "FAKETIME_DONT_FAKE_MONOTONIC=1";
 }
 
+void Run::addEngineFlags(const QString &flags)
+{
+    for (QString &kv : env)
+        if (kv.startsWith(QLatin1String("QTWEBENGINE_CHROMIUM_FLAGS="))) {
+            kv += QLatin1Char(' ') + flags;
+            return;
+        }
+    env << QStringLiteral("QTWEBENGINE_CHROMIUM_FLAGS=") + flags;
+}
+
 void Run::useDisplay()
 {
     env.removeAll(QStringLiteral("DISPLAY"));
@@ -155,8 +165,13 @@ Background::Background(const Run &run, const QStringList &args, bool milestones)
 {
     QProcessEnvironment env = environmentOf(run.env);
     env.remove(QStringLiteral("QT_MESSAGE_PATTERN")); // the lines waited for keep Qt's format
+    QStringList rules;
     if (milestones)
-        env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("daypane.startup=true"));
+        rules << QStringLiteral("daypane.startup=true");
+    if (!run.loggingRules.isEmpty())
+        rules << run.loggingRules;
+    if (!rules.isEmpty())
+        env.insert(QStringLiteral("QT_LOGGING_RULES"), rules.join(QLatin1Char(';')));
     else
         env.remove(QStringLiteral("QT_LOGGING_RULES"));
     m_process.setProcessEnvironment(env);

@@ -39,7 +39,11 @@ struct Run
     // A command that starts ldpn (given as its last arguments), for a run that needs a setting
     // of its own; it should exec ldpn so that the process stays the one started.
     QStringList wrapper;
+    // Logging rules besides the milestones' (for example "daypane.page=true").
+    QString loggingRules;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
+    // Adds switches to the engine's command line (QTWEBENGINE_CHROMIUM_FLAGS).
+    void addEngineFlags(const QString &flags);
     QString stampPath() const { return home.path() + "/dpn.qcf"; }
     // Runs ldpn to its end (killed after the scaled limit).
     testsupport::RunResult ldpn(const QStringList &args, int timeoutMs = 30000) const;

@@ -1,22 +1,28 @@
 // The web browser control as the program uses it: loaded from the plugin, driven only
 // through its interface, never through a QtWebEngine header.
 #include "framework/webbrowser.h"
+#include "intranet.h"
 #include "testmain.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
 
 bool g_withoutSharedContexts = false;
-bool g_keepCookies = false;
+bool g_keepProfile = false;
 // The home of the run: every folder the engine could write to lies below it.
 QTemporaryDir *g_home = nullptr;
 
@@ -39,7 +45,8 @@ webview::IWebBrowserFactory *factory()
         EXPECT_NE(f, nullptr) << error.toStdString();
         if (f != nullptr) {
             webview::WebBrowserSettings settings;
-            settings.keepCookies = g_keepCookies;
+            settings.keepProfile = g_keepProfile;
+            settings.negotiateServers = QStringLiteral("*.acme.example,intra.example");
             f->configure(settings);
         }
         return f;
@@ -59,6 +66,21 @@ public:
     void downloadBegin() override { events << QStringLiteral("begin"); }
     void downloadComplete() override { events << QStringLiteral("complete"); }
     void printFailed(int code) override { printFailures << code; }
+    void printComplete() override { events << QStringLiteral("printed"); }
+    void navigateError(const QString &url, const QString &reason) override
+    {
+        events << QStringLiteral("error");
+        errors << url + QStringLiteral(" ") + reason;
+    }
+    void pageProcessEnded(const QString &reason) override
+    {
+        events << QStringLiteral("ended");
+        errors << reason;
+    }
+    void newWindow(const QString &url) override { handedOver << url; }
+    void fileDownload(const QString &url) override { handedOver << url; }
+    QStringList errors;
+    QStringList handedOver;
 };
 
 class WebBrowserControl : public testing::Test
@@ -252,7 +274,7 @@ TEST_F(WebBrowserControl, APreloadOfAnotherAddressGivesWayToTheNavigation)
         QTest::qWaitFor([&] { return browser->widget()->property("title") == "Asked"; }, 30000));
 }
 
-// A page shown at login writes nothing to disk, unless the configuration keeps its cookies.
+// A page shown at login writes nothing to disk, unless the configuration keeps its profile.
 TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
 {
     const QString path = page("cookie.html", "<html><body><script>"
@@ -261,13 +283,193 @@ TEST_F(WebBrowserControl, KeepsSiteDataOnlyWhenConfigured)
                                              "</script>stored</body></html>");
     ASSERT_EQ(navigate(path), webview::kOk);
     ASSERT_TRUE(waitForCompleted(1));
-    if (g_keepCookies) {
+    if (g_keepProfile) {
         EXPECT_TRUE(QTest::qWaitFor([] { return !filesWritten().isEmpty(); }, 10000));
         EXPECT_FALSE(filesWritten().filter(QStringLiteral("QtWebEngine/Daypane")).isEmpty())
             << filesWritten().join(' ').toStdString();
     } else {
         EXPECT_EQ(filesWritten(), QStringList());
     }
+}
+
+// The visible top-level box titled `title`, or null.
+QDialog *visibleBox(const QString &title)
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == title)
+            return qobject_cast<QDialog *>(w);
+    return nullptr;
+}
+
+// Answers the boxes the page brings up, from within their own wait: the page waits for the
+// answer, so the test's own wait does not run meanwhile.
+class BoxAnswerer
+{
+public:
+    // `answer` gets each box titled `title` once and closes it.
+    BoxAnswerer(const QString &title, std::function<void(QDialog *)> answer)
+    {
+        m_timer.setInterval(20);
+        QObject::connect(&m_timer, &QTimer::timeout, [this, title, answer] {
+            if (QDialog *box = visibleBox(title)) {
+                m_text.clear();
+                for (QLabel *label : box->findChildren<QLabel *>())
+                    m_text += label->text() + QLatin1Char('\n');
+                m_owner = box->parentWidget();
+                ++m_boxes;
+                answer(box);
+            }
+        });
+        m_timer.start();
+    }
+    QString text() const { return m_text; }
+    QWidget *owner() const { return m_owner; }
+    int boxes() const { return m_boxes; }
+
+private:
+    QTimer m_timer;
+    QString m_text;
+    QWidget *m_owner = nullptr;
+    int m_boxes = 0;
+};
+
+// A load that fails is reported as such, and the pane says what failed; for a refused
+// certificate it names the server. Its Reload loads the address again.
+TEST_F(WebBrowserControl, AFailedLoadIsAnErrorAndThePaneSaysWhy)
+{
+    quint16 closed = 0;
+    {
+        e2e::HttpServer gone([](const e2e::HttpRequest &) { return e2e::HttpResponse(); });
+        closed = gone.port();
+    }
+    const QString url = QStringLiteral("http://127.0.0.1:%1/gone").arg(closed);
+    const auto paneText = [this] {
+        const QLabel *text = m_browser->widget()->findChild<QLabel *>("paneMessageText");
+        return text != nullptr && text->isVisible() ? text->text() : QString();
+    };
+    ASSERT_EQ(navigate(url), webview::kOk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.events.size() == 2; }, 30000));
+    EXPECT_EQ(m_log.events, (QStringList{"begin", "error"}));
+    EXPECT_TRUE(m_log.errors.value(0).startsWith(url + " ")) << m_log.errors.value(0).toStdString();
+    EXPECT_TRUE(paneText().contains(url + " could not be loaded")) << paneText().toStdString();
+
+    // Reload from the pane tries the same address again.
+    QPushButton *reload = m_browser->widget()->findChild<QPushButton *>();
+    ASSERT_NE(reload, nullptr);
+    reload->click();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.events.size() == 4; }, 30000));
+    EXPECT_EQ(m_log.events, (QStringList{"begin", "error", "begin", "error"}));
+
+    const e2e::TestPki pki;
+    if (!pki.ok())
+        GTEST_SKIP() << pki.error().toStdString();
+    e2e::HttpServer selfSigned([](const e2e::HttpRequest &) { return e2e::HttpResponse(); },
+                               {pki.selfSigned()}, pki.key());
+    ASSERT_EQ(navigate(selfSigned.url("/")), webview::kOk);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_log.events.size() == 6; }, 30000));
+    EXPECT_EQ(m_log.events.mid(4), (QStringList{"begin", "error"}));
+    const QString server = QStringLiteral("127.0.0.1:%1").arg(selfSigned.port());
+    EXPECT_TRUE(paneText().startsWith("The certificate of " + server + " is not trusted"))
+        << paneText().toStdString();
+    // The navigation that follows clears the message.
+    ASSERT_EQ(navigate(page("fine.html", "<html><body>fine</body></html>")), webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1));
+    EXPECT_EQ(paneText(), QString());
+}
+
+// A login box of the window: it names the server and what the server says of itself; what is
+// typed reaches the server.
+TEST_F(WebBrowserControl, ALoginIsAskedInABoxOfTheWindowNamingServerAndRealm)
+{
+    e2e::HttpServer server([](const e2e::HttpRequest &r) {
+        e2e::HttpResponse response;
+        response.body = "<html><title>in</title></html>";
+        if (!e2e::auth::basicAccepted(r, "jdoe", "s3cret")) {
+            response.status = 401;
+            response.body = "<html><title>denied</title></html>";
+            response.headers << std::pair<QByteArray, QByteArray>(
+                "WWW-Authenticate", e2e::auth::basicChallenge("Acme \"intranet\""));
+        }
+        return response;
+    });
+    BoxAnswerer answerer(QStringLiteral("Log in"), [](QDialog *box) {
+        const QList<QLineEdit *> fields = box->findChildren<QLineEdit *>();
+        if (fields.size() == 2) {
+            fields[0]->setText(QStringLiteral("jdoe"));
+            fields[1]->setText(QStringLiteral("s3cret"));
+        }
+        box->accept();
+    });
+    ASSERT_EQ(navigate(server.url("/basic")), webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1)) << m_log.events.join(' ').toStdString();
+    EXPECT_EQ(m_browser->widget()->property("title").toString(), QStringLiteral("in"));
+    EXPECT_EQ(answerer.boxes(), 1);
+    EXPECT_EQ(answerer.owner(), &m_window);
+    EXPECT_TRUE(answerer.text().contains(
+        QStringLiteral("The server 127.0.0.1:%1 asks for a user name").arg(server.port())))
+        << answerer.text().toStdString();
+    EXPECT_TRUE(answerer.text().contains(QStringLiteral("It says: \"Acme \"intranet\"\"")))
+        << answerer.text().toStdString();
+}
+
+// The page's prompt and confirm: boxes of the window, their answers back to the page.
+TEST_F(WebBrowserControl, ThePagesPromptAndConfirmAreAnsweredFromBoxesOfTheWindow)
+{
+    BoxAnswerer answerer(QStringLiteral("The page says"), [](QDialog *box) {
+        if (QLineEdit *field = box->findChild<QLineEdit *>()) {
+            field->setText(QStringLiteral("Jane <b>Doe</b>"));
+            box->accept();
+        } else {
+            box->reject();
+        }
+    });
+    ASSERT_EQ(navigate(page("ask.html",
+                            "<html><body><script>const name = prompt('Your <i>name</i>?', 'x');"
+                            "document.title = name + ' / ' + (confirm('Sure?') ? 'yes' : 'no');"
+                            "</script></body></html>")),
+              webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1));
+    EXPECT_EQ(m_browser->widget()->property("title").toString(), "Jane <b>Doe</b> / no");
+    EXPECT_EQ(answerer.boxes(), 2);
+    EXPECT_EQ(answerer.owner(), &m_window);
+    // The page's text is shown as it is, never as markup.
+    EXPECT_TRUE(answerer.text().contains("Sure?"));
+}
+
+// The servers of the configuration's Negotiate list are handed to the engine.
+TEST_F(WebBrowserControl, TheNegotiateListReachesTheEngine)
+{
+    EXPECT_TRUE(qgetenv("QTWEBENGINE_CHROMIUM_FLAGS")
+                    .contains("--auth-server-allowlist=*.acme.example,intra.example"))
+        << qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").constData();
+}
+
+TEST(HandOver, APageHandsOverOnlyAddressesOfItsOwnKind)
+{
+    struct Case
+    {
+        const char *page;
+        const char *target;
+        bool handed;
+    };
+    const Case cases[] = {
+        {"http://intra/news", "http://intra/more", true},
+        {"https://intra/news", "http://other.example/x", true},
+        {"http://intra/news", "https://intra/report.pdf", true},
+        {"http://intra/news", "file:///etc/passwd", false},
+        {"http://intra/news", "vnc://desk:5900", false},
+        {"http://intra/news", "ssh://admin@db", false},
+        {"http://intra/news", "mailto:a@b", false},
+        {"http://intra/news", "javascript:alert(1)", false},
+        {"http://intra/news", "http:nohost", false},
+        {"file:///srv/notices/today.html", "file:///srv/notices/more.html", true},
+        {"file:///srv/notices/today.html", "http://intra/news", false},
+        {"about:blank", "http://intra/news", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(webview::mayHandOver(QUrl(QLatin1String(c.page)), QUrl(QLatin1String(c.target))),
+                  c.handed)
+            << c.page << " -> " << c.target;
 }
 
 TEST(WebBrowserFactory, RefusesWithoutSharedContextsInsteadOfCrashing)
@@ -285,7 +487,7 @@ int main(int argc, char **argv)
 {
     for (int i = 1; i < argc; ++i) {
         g_withoutSharedContexts |= qstrcmp(argv[i], "--without-shared-contexts") == 0;
-        g_keepCookies |= qstrcmp(argv[i], "--keep-cookies") == 0;
+        g_keepProfile |= qstrcmp(argv[i], "--keep-profile") == 0;
     }
     QTemporaryDir home;
     g_home = &home;

@@ -17,6 +17,7 @@
 #include "framework/formpictures.h"
 #include "framework/messagebox.h"
 #include "framework/startuplog.h"
+#include "framework/usertext.h"
 #include "netware/nwbase.h"
 #include "platform/shellopen.h"
 #include "platform/textfile.h"
@@ -107,6 +108,16 @@ TForm1::TForm1(std::unique_ptr<TForm1Core> core, const framework::FormReader &re
             QStringLiteral("The window description TFORM1 lacks one of its controls"));
     connect(WebBrowser1, &components::TWebBrowser::OnPrintFailed, this,
             &TForm1::WebBrowser1PrintFailed);
+    connect(WebBrowser1, &components::TWebBrowser::OnPrintComplete, this,
+            &TForm1::WebBrowser1PrintComplete);
+    connect(WebBrowser1, &components::TWebBrowser::OnNavigateError, this,
+            &TForm1::WebBrowser1NavigateError);
+    connect(WebBrowser1, &components::TWebBrowser::OnPageProcessEnded, this,
+            &TForm1::WebBrowser1PageProcessEnded);
+    connect(WebBrowser1, &components::TWebBrowser::OnNewWindow, this,
+            &TForm1::WebBrowser1NewWindow);
+    connect(WebBrowser1, &components::TWebBrowser::OnFileDownload, this,
+            &TForm1::WebBrowser1FileDownload);
     // What the lamps and the page mean, for assistive technology.
     mLED1->setStateTexts(QStringLiteral("Page loaded"), QStringLiteral("Page not loaded"));
     mLED2->setStateTexts(QStringLiteral("Download in progress"),
@@ -187,9 +198,9 @@ void TForm1::Button2Click(QObject *)
 {
     guarded(
         [this] {
+            // The record follows when the printer has the job (WebBrowser1PrintComplete).
             checkBrowserResult(WebBrowser1->ExecWB(webview::OLECMDID_PRINT,
                                                    webview::OLECMDEXECOPT_DONTPROMPTUSER));
-            record(Records::Action::Printed);
         },
         Records::Action::PrintFailed);
 }
@@ -237,6 +248,54 @@ void TForm1::WebBrowser1DownloadComplete(QObject *)
     }
 }
 
+void TForm1::showNotLoaded()
+{
+    mLED1->setState(TmLED::lsOFF);
+    mLED2->setState(TmLED::lsOFF);
+}
+
+void TForm1::WebBrowser1NavigateError(QObject *, const QString &, const QString &reason)
+{
+    showNotLoaded();
+    if (m_loadPending) {
+        m_loadPending = false;
+        record(Records::Action::LoadFailed, {reason, {}, {}});
+    }
+}
+
+void TForm1::WebBrowser1PageProcessEnded(QObject *, const QString &reason)
+{
+    showNotLoaded();
+    m_loadPending = false;
+    record(Records::Action::LoadFailed,
+           {QStringLiteral("the page's process ended: %1").arg(reason), {}, {}});
+}
+
+void TForm1::openInDefaultBrowser(const QString &url)
+{
+    guarded([this, &url] {
+        const platform::ShellOpenResult opened =
+            platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+        if (!opened)
+            throw framework::Exception(QStringLiteral("Cannot open %1 in the default browser: %2")
+                                           .arg(url, opened.reason));
+        record(Records::Action::Browser,
+               {QStringLiteral("asked for by the page: %1").arg(framework::echoUserText(url)),
+                {},
+                {}});
+    });
+}
+
+void TForm1::WebBrowser1NewWindow(QObject *, const QString &url)
+{
+    openInDefaultBrowser(url);
+}
+
+void TForm1::WebBrowser1FileDownload(QObject *, const QString &url)
+{
+    openInDefaultBrowser(url);
+}
+
 void TForm1::showAboutBox()
 {
     guarded([this] {
@@ -255,6 +314,11 @@ void TForm1::mLED1Click(QObject *)
 void TForm1::mLED2Click(QObject *)
 {
     showAboutBox();
+}
+
+void TForm1::WebBrowser1PrintComplete(QObject *)
+{
+    record(Records::Action::Printed);
 }
 
 void TForm1::WebBrowser1PrintFailed(QObject *, int code)

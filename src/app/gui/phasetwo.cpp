@@ -313,7 +313,8 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
         return 1;
     }
     webview::WebBrowserSettings settings;
-    settings.keepCookies = core->environment().keepCookies;
+    settings.keepProfile = core->environment().browser.keepProfile;
+    settings.negotiateServers = core->environment().browser.negotiate;
     browsers->configure(settings);
     // The page loads while the windows are built; the window's navigation takes it over.
     browsers->preload(core->environment().argument(1));

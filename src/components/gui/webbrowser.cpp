@@ -69,4 +69,29 @@ void TWebBrowser::printFailed(int code)
     emit OnPrintFailed(this, code);
 }
 
+void TWebBrowser::printComplete()
+{
+    emit OnPrintComplete(this);
+}
+
+void TWebBrowser::navigateError(const QString &url, const QString &reason)
+{
+    emit OnNavigateError(this, url, reason);
+}
+
+void TWebBrowser::pageProcessEnded(const QString &reason)
+{
+    emit OnPageProcessEnded(this, reason);
+}
+
+void TWebBrowser::newWindow(const QString &url)
+{
+    emit OnNewWindow(this, url);
+}
+
+void TWebBrowser::fileDownload(const QString &url)
+{
+    emit OnFileDownload(this, url);
+}
+
 } // namespace components

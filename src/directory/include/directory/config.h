@@ -33,10 +33,13 @@ struct LoginsConfig
 };
 
 // The window's web view. A page shown at login keeps nothing by default: no cookies, no cache
-// on disk. A site that needs its cookies from one login to the next says `cookies = keep`.
+// on disk. A site that needs its pages' data from one login to the next (cookies, storage,
+// service workers, history) says `profile = keep` (`cookies = keep`, its older name, still
+// counts). `negotiate` lists the servers that get the login's Kerberos ticket.
 struct BrowserConfig
 {
-    bool keepCookies = false;
+    bool keepProfile = false;
+    QString negotiate; // host names with '*' wildcards, comma-separated; empty: none
 };
 
 // The records of each decision and user action in the system's log; on unless switched off.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/records.h"
+#include "directory/config.h"
 #include "directory/netwaredirectory.h"
 #include "platform/clock.h"
 #include "platform/settingsstore.h"
@@ -19,7 +20,7 @@ struct StartupEnvironment
     directory::Directory *directory = &directory::netwareDirectory();
     const platform::SettingsStore *settings = &platform::systemSettings();
     const platform::SystemQueries *system = &platform::systemQueries();
-    bool keepCookies = false; // the web view keeps its cookies from one login to the next
+    directory::BrowserConfig browser; // how the window's web view browses
     Records *records = &noRecords(); // the decision's and the window's records; never null
 
     QString argument(int position) const; // 1-based; "" when absent

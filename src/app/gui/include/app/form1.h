@@ -61,7 +61,12 @@ public slots:
     void WebBrowser1DownloadComplete(QObject *Sender);
     void mLED1Click(QObject *Sender);
     void mLED2Click(QObject *Sender);
+    void WebBrowser1PrintComplete(QObject *Sender);
     void WebBrowser1PrintFailed(QObject *Sender, int code);
+    void WebBrowser1NavigateError(QObject *Sender, const QString &url, const QString &reason);
+    void WebBrowser1PageProcessEnded(QObject *Sender, const QString &reason);
+    void WebBrowser1NewWindow(QObject *Sender, const QString &url);
+    void WebBrowser1FileDownload(QObject *Sender, const QString &url);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -75,6 +80,10 @@ private:
     void guarded(const std::function<void()> &body,
                  Records::Action failure = Records::Action::Error);
     void record(Records::Action action, const Records::Details &details = {});
+    // Gives an address the page asks for to the default browser; the window stays.
+    void openInDefaultBrowser(const QString &url);
+    // Both lamps dark: no page is shown, and nothing is on its way.
+    void showNotLoaded();
 
     std::unique_ptr<TForm1Core> m_core;
     void showAboutBox();

@@ -34,6 +34,13 @@ signals:
     void OnDownloadComplete(QObject *Sender);
     // A print job that failed after it was accepted.
     void OnPrintFailed(QObject *Sender, int code);
+    void OnPrintComplete(QObject *Sender);
+    // A load that ended without its page (the pane says why), and the page's process gone.
+    void OnNavigateError(QObject *Sender, const QString &url, const QString &reason);
+    void OnPageProcessEnded(QObject *Sender, const QString &reason);
+    // The page asks for an address in a window of its own, or as a download.
+    void OnNewWindow(QObject *Sender, const QString &url);
+    void OnFileDownload(QObject *Sender, const QString &url);
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -42,6 +49,11 @@ private:
     void downloadBegin() override;
     void downloadComplete() override;
     void printFailed(int code) override;
+    void printComplete() override;
+    void navigateError(const QString &url, const QString &reason) override;
+    void pageProcessEnded(const QString &reason) override;
+    void newWindow(const QString &url) override;
+    void fileDownload(const QString &url) override;
 
     webview::IWebBrowser *m_browser = nullptr; // a child widget
     QByteArray m_controlData;

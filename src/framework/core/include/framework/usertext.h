@@ -10,16 +10,16 @@ inline constexpr qsizetype kEchoLimit = 64;
 // An outside text (command line, file, address) as a message repeats it: control and format
 // characters escaped (\0, \n, \x1b, \u202e), so that nothing reaches the session log or a
 // terminal as a control sequence and a NUL cannot cut the message short, and cut after
-// kEchoLimit characters with "...". A backslash stays as it is, so paths read as written.
-// Header-only so that the web-view plugin, which links no project library, can use it.
-inline QString echoUserText(const QString &text)
+// `limit` (kEchoLimit) characters with "...". A backslash stays as it is, so paths read as
+// written. Header-only so that the web-view plugin, which links no project library, can use it.
+inline QString echoUserText(const QString &text, qsizetype limit = kEchoLimit)
 {
     static const char hex[] = "0123456789abcdef";
     QString out;
-    out.reserve(qMin(text.size(), kEchoLimit) + 3);
+    out.reserve(qMin(text.size(), limit) + 3);
     qsizetype shown = 0;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (shown == kEchoLimit) {
+        if (shown == limit) {
             out += QLatin1String("...");
             break;
         }

@@ -9,13 +9,14 @@
 #include <QObject>
 #include <QPluginLoader>
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 #include <QtPlugin>
 
 class QWidget;
 
 // The plugin's identity, checked by the loader; Q_PLUGIN_METADATA takes it by this name.
-#define DAYPANE_WEBBROWSER_FACTORY_IID "org.daypane.WebBrowserFactory/2"
+#define DAYPANE_WEBBROWSER_FACTORY_IID "org.daypane.WebBrowserFactory/3"
 
 namespace webview {
 
@@ -42,13 +43,30 @@ inline bool failed(int result)
     return result < 0;
 }
 
-// What the control reports to the window that hosts it.
+// What the control reports to the window that hosts it. Each report is plain data, so that a
+// host may record it as it is.
 class IWebBrowserEvents
 {
 public:
     virtual void downloadBegin() = 0;
+    // The download that began ended with the page shown.
     virtual void downloadComplete() = 0;
-    // A print job that failed after it was accepted; ErrorText(code) describes it.
+    // The download that began ended without a page: the engine could not load `url`, or its
+    // server's certificate was refused. Reported instead of downloadComplete; the pane says why
+    // and offers to load the page again.
+    virtual void navigateError(const QString &url, const QString &reason) = 0;
+    // The page's process ended (crashed, killed, out of memory): nothing is shown any more, and
+    // the pane says so and offers to load the page again.
+    virtual void pageProcessEnded(const QString &reason) = 0;
+    // The page asks for `url` in a window of its own (a link or a script after a click, the
+    // context menu) or as a download. Only addresses that the page may hand over arrive here
+    // (see mayHandOver); the host gives them to the default browser.
+    virtual void newWindow(const QString &url) = 0;
+    virtual void fileDownload(const QString &url) = 0;
+    // A print job, of Print or of the page's own window.print(), reached the printer.
+    virtual void printComplete() = 0;
+    // A print job that failed after it was accepted, or the page's own window.print() that
+    // could not start; ErrorText(code) describes it.
     virtual void printFailed(int code) = 0;
 
 protected:
@@ -74,9 +92,27 @@ public:
 // How the controls of one run browse.
 struct WebBrowserSettings
 {
-    // Cookies and site data kept from one run to the next; otherwise nothing is written.
-    bool keepCookies = false;
+    // The engine's profile (cookies, storage, service workers, history) kept from one run to
+    // the next; otherwise nothing of the pages is written.
+    bool keepProfile = false;
+    // The servers the login's Kerberos ticket is offered to (Negotiate), as the engine's
+    // allow-list takes them: names with wildcards, separated by commas. Empty: none.
+    QString negotiateServers;
 };
+
+// Whether a page at `pageUrl` may hand `url` to the default browser: a web page (http, https)
+// web addresses, a local page (file) local ones. Everything else stays refused: the page's own
+// schemes of other programs (vnc:, ssh:), and crossings between web and local content.
+inline bool mayHandOver(const QUrl &pageUrl, const QUrl &url)
+{
+    const QString page = pageUrl.scheme().toLower();
+    const QString target = url.scheme().toLower();
+    if (page == QLatin1String("file"))
+        return target == QLatin1String("file");
+    const bool web = page == QLatin1String("http") || page == QLatin1String("https");
+    return web && (target == QLatin1String("http") || target == QLatin1String("https")) &&
+           !url.host().isEmpty();
+}
 
 // The plugin's root object.
 class IWebBrowserFactory
