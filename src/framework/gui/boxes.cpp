@@ -33,7 +33,9 @@ protected:
             place(box);
             break;
         case QEvent::Resize:
-            if (m_placing)
+            // Only the box's own resizes: one the window system reports back (the size it was
+            // created with, as the window manager frames it) would place it by a stale frame.
+            if (m_placing && !event->spontaneous())
                 place(box);
             break;
         case QEvent::Paint:
@@ -99,7 +101,11 @@ void centreOn(QWidget *window, const QWidget *over)
                      inner.top() - window->frameGeometry().top(),
                      window->frameGeometry().right() - inner.right(),
                      window->frameGeometry().bottom() - inner.bottom());
-    if (margins.isNull()) {
+    // Frame margins are known only once the window manager has framed the window, and are
+    // briefly wrong while it does: then the owner's frame is the best guess.
+    const bool framed = !margins.isNull() && margins.left() >= 0 && margins.top() >= 0
+                        && margins.right() >= 0 && margins.bottom() >= 0;
+    if (!framed) {
         const QRect overInner = over->geometry();
         margins = QMargins(overInner.left() - overFrame.left(), overInner.top() - overFrame.top(),
                            overFrame.right() - overInner.right(),
