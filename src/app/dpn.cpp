@@ -5,7 +5,6 @@
 #include "directory/source.h"
 #include "framework/application.h"
 #include "framework/startuplog.h"
-#include "platform/dynlib.h"
 #include "platform/module.h"
 #include "platform/username.h"
 
@@ -99,11 +98,11 @@ int main(int argc, char **argv)
     JournalRecords records(env.arguments, config.source);
     if (config.journal.records)
         env.records = &records;
-    const std::string ldapModule =
-        platform::executableDirectory() + "/../lib/daypane/" + directory::ldapmodule::kFileName;
+    const QString ldapModule = platform::programModuleFolder() + QLatin1Char('/') +
+                               QLatin1String(directory::ldapmodule::kFileName);
     const directory::DirectorySource source = directory::chooseDirectory(
-        config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
-        QString::fromStdString(ldapModule), [&records](const QString &line) {
+        config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()), ldapModule,
+        [&records](const QString &line) {
             printLine(line);
             records.noteDirectoryProblem(line);
         });

@@ -2,7 +2,7 @@
 
 #include "directory/generalizedtime.h"
 #include "directory/ldapnames.h"
-#include "platform/dynlib.h"
+#include "platform/module.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -181,15 +181,15 @@ LdapDirectory::Lookup moduleLookup(const QString &path)
     return [path](const ldapmodule::Request &rq) {
         ldapmodule::Answer a;
         a.server = rq.uri;
-        std::string why;
-        const platform::LibraryHandle module = platform::loadModule(path.toStdString(), &why);
-        const auto entry = reinterpret_cast<ldapmodule::LookupFunction>(
-            platform::GetProcAddress(module, ldapmodule::kEntryName));
+        QString why;
+        const auto module =
+            platform::Module::loadProgramModule(path, ldapmodule::kInterface, &why);
+        ldapmodule::LookupFunction *const entry =
+            module ? module->function<ldapmodule::LookupFunction>(ldapmodule::kEntryName) : nullptr;
+        if (module && entry == nullptr)
+            why = QStringLiteral("%1: no entry %2").arg(path, QLatin1String(ldapmodule::kEntryName));
         if (entry == nullptr) {
-            a.reason =
-                "cannot load the LDAP module: " +
-                (module == nullptr ? why
-                                   : path.toStdString() + ": no entry " + ldapmodule::kEntryName);
+            a.reason = QStringLiteral("cannot load the LDAP module: %1").arg(why).toStdString();
             return a;
         }
         entry(&rq, &a);

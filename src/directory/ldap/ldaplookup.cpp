@@ -443,14 +443,15 @@ private:
 
 } // namespace
 
-extern "C" __attribute__((visibility("default"))) void daypane_ldap_lookup(const Request *request,
-                                                                           Answer *answer)
+DAYPANE_MODULE_STAMP(directory::ldapmodule::kInterface);
+
+extern "C" Q_DECL_EXPORT void daypane_ldap_lookup(const Request *request, Answer *answer)
 {
     if (answer == nullptr)
         return;
     *answer = Answer{};
-    if (request == nullptr || request->version != directory::ldapmodule::kInterfaceVersion) {
-        answer->reason = "the LDAP module does not match the program";
+    if (request == nullptr) {
+        answer->reason = "no request";
         return;
     }
     try {
