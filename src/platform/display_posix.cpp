@@ -1,5 +1,7 @@
 #include "platform/display.h"
 
+#include "platform/module.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -11,7 +13,6 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <dlfcn.h>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -25,15 +26,12 @@
 namespace platform {
 namespace {
 
-using Connect = void *(*)(const char *, int *);
-using HasError = int (*)(void *);
-using Disconnect = void (*)(void *);
-
+// The calls of libxcb's interface version 1 (its SONAME) that the probe makes.
 struct Xcb
 {
-    Connect connect = nullptr;
-    HasError hasError = nullptr;
-    Disconnect disconnect = nullptr;
+    void *(*connect)(const char *display, int *screen) = nullptr;
+    int (*hasError)(void *connection) = nullptr;
+    void (*disconnect)(void *connection) = nullptr;
 };
 
 // Loaded at run time so the path that ends never pays for it.
@@ -41,12 +39,12 @@ const Xcb *xcb()
 {
     static const Xcb functions = [] {
         Xcb f;
-        void *lib = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-        if (lib == nullptr)
+        const auto lib = Module::loadSystemLibrary(QStringLiteral("xcb"), 1);
+        if (!lib)
             return f;
-        f.connect = reinterpret_cast<Connect>(dlsym(lib, "xcb_connect"));
-        f.hasError = reinterpret_cast<HasError>(dlsym(lib, "xcb_connection_has_error"));
-        f.disconnect = reinterpret_cast<Disconnect>(dlsym(lib, "xcb_disconnect"));
+        f.connect = lib->function<void *(const char *, int *)>("xcb_connect");
+        f.hasError = lib->function<int(void *)>("xcb_connection_has_error");
+        f.disconnect = lib->function<void(void *)>("xcb_disconnect");
         return f;
     }();
     return functions.connect && functions.hasError && functions.disconnect ? &functions : nullptr;
