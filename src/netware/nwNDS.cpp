@@ -3,7 +3,6 @@
 #include "clienthandle.h"
 #include "netware/Nwtools.h"
 #include "netware/nwlib.h"
-#include "platform/dynlib.h"
 
 #include <array>
 #include <cstring>
