@@ -7,7 +7,7 @@
 #include "framework/boxes.h"
 #include "framework/messagebox.h"
 #include "framework/startuplog.h"
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "platform/display.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "webbrowserplugin.h"
+#include "webbrowserfactory.h"
 
 #include "localcontentguard.h"
 #include "pagelog.h"
