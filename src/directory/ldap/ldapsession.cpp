@@ -1,7 +1,6 @@
-// The LDAP look-up of the previous login: one connection, one bind, one search, all within
-// one deadline. Loaded at run time; it needs nothing of the program but the interface header.
-#include "directory/ldapmodule.h"
-#include "platform/sockets.h"
+// The LDAP session of the look-up: one connection, one bind, one search, all within the
+// request's deadline, with libldap.
+#include "ldapsession.h"
 
 #include <ldap.h>
 #include <sasl/sasl.h>
@@ -9,12 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <condition_variable>
 #include <cstring>
-#include <memory>
 #include <mutex>
-#include <thread>
 
+namespace ldaplookup {
 namespace {
 
 using directory::ldapmodule::Answer;
@@ -37,13 +34,6 @@ void skipSaslPluginsUnlessNeeded(const Request &rq)
         if (rq.bind != Bind::Sasl || rq.saslMech == "EXTERNAL")
             sasl_set_path(SASL_PATH_TYPE_PLUGIN, const_cast<char *>("/nonexistent/daypane"));
     });
-}
-
-std::string noAnswerWithin(int ms)
-{
-    const std::string whole = std::to_string(ms / 1000);
-    const std::string tenths = ms % 1000 >= 100 ? "." + std::to_string(ms % 1000 / 100) : "";
-    return " (no answer within " + whole + tenths + " s)";
 }
 
 // A value longer than this is no time stamp; it is cut rather than copied whole.
@@ -79,19 +69,6 @@ public:
 
 private:
     Clock::time_point m_end;
-};
-
-// Shared by the look-up's thread and the caller, who stops waiting at the deadline. libldap
-// leaves some waits without a limit (a TLS handshake with a server that never answers spins
-// until the server speaks), so the caller then ends the connection under it.
-struct Watch
-{
-    std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
-    int socket = -1; // the connection in use, while there is one
-    Request request;
-    Answer answer;
 };
 
 class Session
@@ -443,63 +420,17 @@ private:
 
 } // namespace
 
-DAYPANE_MODULE_STAMP(directory::ldapmodule::kInterface);
-
-extern "C" Q_DECL_EXPORT void daypane_ldap_lookup(const Request *request, Answer *answer)
+std::string noAnswerWithin(int ms)
 {
-    if (answer == nullptr)
-        return;
-    *answer = Answer{};
-    if (request == nullptr) {
-        answer->reason = "no request";
-        return;
-    }
-    try {
-        auto watch = std::make_shared<Watch>();
-        watch->request = *request;
-        watch->answer.server = request->uri;
-        std::thread worker([watch] {
-            platform::blockBrokenPipeInThisThread();
-            Answer a;
-            {
-                Session session(watch->request, a, *watch);
-                session.run();
-            }
-            const std::lock_guard<std::mutex> lock(watch->mutex);
-            watch->answer = std::move(a);
-            watch->done = true;
-            watch->finished.notify_all();
-        });
-        std::unique_lock<std::mutex> lock(watch->mutex);
-        bool cut = false;
-        const auto deadline =
-            Clock::now() + std::chrono::milliseconds(std::max(request->timeoutMs, 1));
-        // A little past the deadline: libldap's own limits end it in time where they can.
-        if (!watch->finished.wait_until(lock, deadline + std::chrono::milliseconds(100),
-                                        [&] { return watch->done; })) {
-            platform::shutdownSocket(watch->socket);
-            cut = true;
-            watch->finished.wait_for(lock, std::chrono::seconds(1), [&] { return watch->done; });
-        }
-        const std::string timedOut = "Timed out" + noAnswerWithin(request->timeoutMs);
-        if (watch->done) {
-            lock.unlock();
-            worker.join();
-            *answer = watch->answer;
-            // Whatever libldap made of the connection ended under it, the cause was the time.
-            if (cut && answer->outcome == Answer::Outcome::Failed)
-                answer->reason = timedOut;
-            return;
-        }
-        // Stuck where no connection can be ended (a name look-up, say): it is left behind,
-        // holding only its own copy of the request.
-        answer->server = watch->answer.server;
-        lock.unlock();
-        worker.detach();
-        answer->outcome = Answer::Outcome::Failed;
-        answer->reason = timedOut;
-    } catch (...) {
-        answer->outcome = Answer::Outcome::Failed;
-        answer->reason = "out of memory";
-    }
+    const std::string whole = std::to_string(ms / 1000);
+    const std::string tenths = ms % 1000 >= 100 ? "." + std::to_string(ms % 1000 / 100) : "";
+    return " (no answer within " + whole + tenths + " s)";
 }
+
+void runSession(const Request &rq, Answer &answer, Watch &watch)
+{
+    Session session(rq, answer, watch);
+    session.run();
+}
+
+} // namespace ldaplookup
