@@ -39,17 +39,17 @@ ldapmodule::StartTls moduleStartTls(LdapStartTls t)
     return ldapmodule::StartTls::No;
 }
 
-// The first line of the password file; nothing, with the reason, when it cannot be had.
-std::optional<std::string> readPassword(const QString &path, QString &why)
+// The first line of the password file; nothing, with why, when it cannot be had.
+std::optional<std::string> readPassword(const QString &path, QString *why)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        why = QStringLiteral("not a regular file");
+        *why = QStringLiteral("not a regular file");
         return std::nullopt;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+        *why = file.errorString();
         return std::nullopt;
     }
     QByteArray line = file.read(kMaxPasswordBytes);
@@ -60,7 +60,7 @@ std::optional<std::string> readPassword(const QString &path, QString &why)
         line.chop(1);
     // An empty password would make the simple bind an anonymous one.
     if (line.isEmpty()) {
-        why = QStringLiteral("the first line is empty");
+        *why = QStringLiteral("the first line is empty");
         return std::nullopt;
     }
     return line.toStdString();
@@ -106,7 +106,7 @@ void LdapDirectory::lookUp()
     rq.timeoutMs = m_config.timeoutMs;
     if (m_config.bind == LdapBind::Simple) {
         QString why;
-        const auto password = readPassword(m_config.passwordFile, why);
+        const auto password = readPassword(m_config.passwordFile, &why);
         if (!password) {
             reportFailure(m_config.uri,
                           QStringLiteral("password file %1: %2").arg(m_config.passwordFile, why));

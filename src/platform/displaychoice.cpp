@@ -160,7 +160,7 @@ PlatformChoice choosePlatform(const SessionDisplays &session, const DisplayProbe
         if (answer == DisplayAnswer::Silent && silent.isEmpty())
             silent = silentLine("Wayland", session.waylandDisplay);
     }
-    choice.why = silent;
+    choice.reason = silent;
     return choice;
 }
 

@@ -17,7 +17,7 @@ public:
     WebBrowserFactory();
     void configure(const webview::WebBrowserSettings &settings) override;
     void preload(const QString &url) override;
-    webview::IWebBrowser *create(QWidget *parent, QString *error) override;
+    webview::IWebBrowser *create(QWidget *parent, QString *why) override;
 
 private:
     // The one profile of the run, made with the first control.

@@ -261,7 +261,7 @@ int runPhaseTwo(int argc, char **argv, std::unique_ptr<TForm1Core> core, const Q
     const platform::SessionDisplays session = platform::SessionDisplays::fromEnvironment();
     const platform::PlatformChoice choice = platform::choosePlatform(session);
     if (choice.kind == platform::PlatformChoice::None) {
-        const QString line = noDisplayLine(forError, choice.why);
+        const QString line = noDisplayLine(forError, choice.reason);
         std::fputs(errorLines.constData(), stderr);
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         if (!forError) // a due page that nobody saw; a decision error has its own record
