@@ -1,24 +1,16 @@
 cmake_minimum_required(VERSION 3.25)
-# Fails when a source file includes a header of a layer that is not below its own, or when a
-# file above the platform layer includes an operating-system header.
-# Usage: cmake -DSOURCE_DIR=<project> [-DSTAMP=<file>] -P check-layers.cmake
+# Fails when a source file includes a header of a layer its own does not link (directly or
+# through the layers it links), when a file above the platform layer includes an
+# operating-system header, or when a source file belongs to no layer.
+# Usage: cmake -DSOURCE_DIR=<project> -DGRAPH=<build>/layers.cmake [-DSTAMP=<file>]
+#        -P check-layers.cmake
+# The graph is written by the build from the target links (daypane_write_layer_graph): the
+# layers in their order and, for each, `uses_<layer>`, the layers it links.
 
-# Each layer with the layers it uses directly; what they use is allowed too.
-set(layers platform framework/core dates netware components/core directory app/core
-           framework/webbrowser framework/gui components/gui app/gui app webview)
-set(uses_platform "")
-set(uses_framework/core platform)
-set(uses_dates framework/core)
-set(uses_netware dates)
-set(uses_components/core netware)
-set(uses_directory components/core)
-set(uses_app/core directory)
-set(uses_framework/webbrowser "")
-set(uses_framework/gui framework/core)
-set(uses_components/gui framework/gui framework/webbrowser components/core)
-set(uses_app/gui components/gui app/core)
-set(uses_app app/core)
-set(uses_webview framework/webbrowser framework/core platform)
+if(NOT EXISTS "${GRAPH}")
+  message(FATAL_ERROR "No layer graph at \"${GRAPH}\": configure the build first")
+endif()
+include(${GRAPH})
 
 # Headers of the operating system: only the platform layer may include them.
 set(os_headers "unistd\\.h|fcntl\\.h|dlfcn\\.h|pwd\\.h|grp\\.h|spawn\\.h|sys/[a-z_]+\\.h|utmpx?\\.h|poll\\.h|termios\\.h|windows\\.h")
@@ -47,41 +39,47 @@ function(owner header out)
   set(${out} "" PARENT_SCOPE)
 endfunction()
 
-set(faults "")
-foreach(layer IN LISTS layers)
-  closure(${layer} allowed)
-  file(GLOB_RECURSE files ${SOURCE_DIR}/src/${layer}/*.h ${SOURCE_DIR}/src/${layer}/*.cpp)
-  foreach(file IN LISTS files)
-    file(RELATIVE_PATH rel ${SOURCE_DIR}/src/${layer} ${file})
-    # A file in a nested layer's folder belongs to that layer.
-    set(nested FALSE)
-    foreach(other IN LISTS layers)
-      if(NOT other STREQUAL layer AND other MATCHES "^${layer}/" AND file MATCHES "/src/${other}/")
-        set(nested TRUE)
-      endif()
-    endforeach()
-    if(nested)
-      continue()
+# The layer a file belongs to: the one of the deepest folder that holds it.
+function(layer_of file out)
+  set(found "")
+  foreach(layer IN LISTS layers)
+    string(LENGTH "${found}" found_length)
+    string(LENGTH "${layer}" length)
+    if(file MATCHES "^${SOURCE_DIR}/src/${layer}/" AND length GREATER found_length)
+      set(found ${layer})
     endif()
-    get_filename_component(dir ${file} DIRECTORY)
-    file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
-    foreach(line IN LISTS lines)
-      if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
-        set(header ${CMAKE_MATCH_1})
-        if(EXISTS ${dir}/${header} OR header MATCHES "^moc_|\\.moc$")
-          continue() # a private header beside the file
-        endif()
-        owner(${header} from)
-        if(from STREQUAL "")
-          continue() # not one of ours (a test or third-party header)
-        endif()
-        if(NOT from IN_LIST allowed)
-          list(APPEND faults "src/${layer}/${rel}: includes ${header} of ${from}")
-        endif()
-      elseif(line MATCHES "#[ \t]*include[ \t]*<(${os_headers})>" AND NOT layer STREQUAL "platform")
-        list(APPEND faults "src/${layer}/${rel}: includes the system header <${CMAKE_MATCH_1}>")
+  endforeach()
+  set(${out} "${found}" PARENT_SCOPE)
+endfunction()
+
+set(faults "")
+file(GLOB_RECURSE files ${SOURCE_DIR}/src/*.h ${SOURCE_DIR}/src/*.cpp)
+foreach(file IN LISTS files)
+  file(RELATIVE_PATH rel ${SOURCE_DIR} ${file})
+  layer_of(${file} layer)
+  if(layer STREQUAL "")
+    list(APPEND faults "${rel}: in the folder of no layer")
+    continue()
+  endif()
+  closure(${layer} allowed)
+  get_filename_component(dir ${file} DIRECTORY)
+  file(STRINGS ${file} lines REGEX "^[ \t]*#[ \t]*include")
+  foreach(line IN LISTS lines)
+    if(line MATCHES "#[ \t]*include[ \t]*\"([^\"]+)\"")
+      set(header ${CMAKE_MATCH_1})
+      if(EXISTS ${dir}/${header} OR header MATCHES "^moc_|\\.moc$")
+        continue() # a private header beside the file
       endif()
-    endforeach()
+      owner(${header} from)
+      if(from STREQUAL "")
+        continue() # not one of ours (a test or third-party header)
+      endif()
+      if(NOT from IN_LIST allowed)
+        list(APPEND faults "${rel}: includes ${header} of ${from}, which ${layer} does not link")
+      endif()
+    elseif(line MATCHES "#[ \t]*include[ \t]*<(${os_headers})>" AND NOT layer STREQUAL "platform")
+      list(APPEND faults "${rel}: includes the system header <${CMAKE_MATCH_1}>")
+    endif()
   endforeach()
 endforeach()
 

@@ -1,8 +1,8 @@
 # libFuzzer targets and their runs. With -DDAYPANE_FUZZ=ON (clang only) every target declared
-# with daypane_add_fuzz_target is built (all of them: the target `daypane-fuzz`) and becomes a
+# with daypane_add_fuzz_target is built (all of them: the target `daypane_fuzz`) and becomes a
 # test of the label `fuzz` that runs it a fixed number of times over its committed corpus:
 #   CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DDAYPANE_FUZZ=ON
-#   cmake --build build-fuzz --target daypane-fuzz && ctest --test-dir build-fuzz -L fuzz
+#   cmake --build build-fuzz --target daypane_fuzz && ctest --test-dir build-fuzz -L fuzz
 # Without the option the calls declare nothing, so the regular build never needs clang.
 include_guard(GLOBAL)
 
@@ -13,7 +13,7 @@ if(DAYPANE_FUZZ)
   if(NOT CMAKE_CXX_COMPILER_ID MATCHES "Clang")
     message(FATAL_ERROR "DAYPANE_FUZZ needs clang (configure with CMAKE_CXX_COMPILER=clang++)")
   endif()
-  add_custom_target(daypane-fuzz)
+  add_custom_target(daypane_fuzz)
 endif()
 
 # daypane_add_fuzz_target(NAME SOURCES ... CORPUS dir [INCLUDES dir ...] [LIBS lib ...] [RUNS n])
@@ -38,7 +38,7 @@ function(daypane_add_fuzz_target name)
   target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   target_link_libraries(${name} PRIVATE ${F_LIBS})
   set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
-  add_dependencies(daypane-fuzz ${name})
+  add_dependencies(daypane_fuzz ${name})
   add_test(NAME fuzz_${name}
     COMMAND ${PROJECT_SOURCE_DIR}/fuzz/run-fuzz-target.sh $<TARGET_FILE:${name}> ${F_CORPUS}
             ${CMAKE_BINARY_DIR}/fuzz-runs/${name} ${F_RUNS})

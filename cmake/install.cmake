@@ -12,7 +12,7 @@ set(DAYPANE_INSTALL_NWSIM_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/daypane-nwsim)
 
 install(TARGETS ldpn
   RUNTIME DESTINATION ${DAYPANE_INSTALL_BINDIR} COMPONENT daypane)
-install(TARGETS daypane-core daypane-gui daypane_webview daypane-ldap
+install(TARGETS daypane_core daypane_gui daypane_webview daypane_directory_ldap
   LIBRARY DESTINATION ${DAYPANE_INSTALL_MODULEDIR} COMPONENT daypane)
 
 # Debian wants manual pages and changelogs compressed, reproducibly (no name or time stamp).
@@ -30,7 +30,7 @@ foreach(pair "ldpn.1;ldpn.1.gz" "changelog;changelog.gz")
     VERBATIM)
   list(APPEND _daypane_gz ${_daypane_docs_out}/${_out})
 endforeach()
-add_custom_target(daypane-docs ALL DEPENDS ${_daypane_gz})
+add_custom_target(daypane_docs ALL DEPENDS ${_daypane_gz})
 
 install(FILES ${_daypane_docs_out}/ldpn.1.gz
   DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT daypane)

@@ -19,7 +19,7 @@ daypane_add_fuzz_target(formreader_fuzz
     ${PROJECT_SOURCE_DIR}/src/framework/core/formparser.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/core/formvalues.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/core/formreader.cpp
-    ${PROJECT_SOURCE_DIR}/src/framework/core/exception.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/strtoint.cpp
     ${PROJECT_SOURCE_DIR}/src/framework/gui/formpictures.cpp
   INCLUDES
     ${PROJECT_SOURCE_DIR}/src/framework/core/include ${PROJECT_SOURCE_DIR}/src/framework/gui/include

@@ -43,7 +43,7 @@ fuzz_build() {
   "$here/scripts/setup.sh" --packages-only
   CC=clang CXX=clang++ cmake -S "$here" -B "$1" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DDAYPANE_FUZZ=ON -DDAYPANE_WERROR=ON >/dev/null
-  cmake --build "$1" -j"$(nproc)" --target daypane-fuzz
+  cmake --build "$1" -j"$(nproc)" --target daypane_fuzz
 }
 
 fuzz_runs() {

@@ -1,6 +1,6 @@
 // libFuzzer entry: build with -DDAYPANE_FUZZ=ON and clang. Each input is the content of a day
 // stamp; it goes through the reader and the number conversion exactly as a login reads it.
-#include "framework/exception.h"
+#include "framework/strtoint.h"
 #include "platform/textfile.h"
 
 #include <QCoreApplication>

@@ -6,7 +6,7 @@ daypane_add_fuzz_target(stamp_fuzz
   SOURCES
     ${CMAKE_CURRENT_LIST_DIR}/stamp_fuzz.cpp
     ${PROJECT_SOURCE_DIR}/src/platform/textfile_posix.cpp
-    ${PROJECT_SOURCE_DIR}/src/framework/core/exception.cpp
+    ${PROJECT_SOURCE_DIR}/src/framework/core/strtoint.cpp
   INCLUDES
     ${PROJECT_SOURCE_DIR}/src/platform/include ${PROJECT_SOURCE_DIR}/src/framework/core/include
   LIBS Qt6::Core

@@ -5,7 +5,7 @@
 #include "directory/source.h"
 #include "framework/application.h"
 #include "framework/startuplog.h"
-#include "platform/dynlib.h"
+#include "platform/module.h"
 #include "platform/username.h"
 
 #include <cstdio>
@@ -18,15 +18,18 @@ void printLine(const QString &text)
     std::fprintf(stderr, "%s\n", text.toLocal8Bit().constData());
 }
 
-PhaseTwoEntry loadPhaseTwo(std::string &why)
+// The window module's entry; null, with why, when the module cannot be loaded or is not the one
+// this program was built with.
+PhaseTwoFunction *loadPhaseTwo(QString *why)
 {
-    const std::string path = platform::executableDirectory() + "/../lib/daypane/" + kPhaseTwoModule;
-    platform::LibraryHandle module = platform::loadModule(path, &why);
-    if (module == nullptr)
+    const QString path =
+        platform::programModuleFolder() + QLatin1Char('/') + QLatin1String(kPhaseTwoModule);
+    const auto module = platform::Module::loadProgramModule(path, kPhaseTwoInterface, why);
+    if (!module)
         return nullptr;
-    auto entry = reinterpret_cast<PhaseTwoEntry>(platform::GetProcAddress(module, kPhaseTwoEntry));
-    if (entry == nullptr)
-        why = path + ": no entry " + kPhaseTwoEntry;
+    PhaseTwoFunction *entry = module->function<PhaseTwoFunction>(kPhaseTwoEntry);
+    if (entry == nullptr && why != nullptr)
+        *why = QStringLiteral("%1: no entry %2").arg(path, QLatin1String(kPhaseTwoEntry));
     return entry;
 }
 
@@ -59,19 +62,24 @@ int runDaypane(int argc, char **argv, const StartupEnvironment &env)
 
     // Phase two: only when a window or an error box is due. It looks for a display itself.
     const QString withStop = framework::messageWithFullStop(error);
-    std::string why;
-    const PhaseTwoEntry phaseTwo = loadPhaseTwo(why);
+    QString why;
+    PhaseTwoFunction *const phaseTwo = loadPhaseTwo(&why);
     if (phaseTwo == nullptr) {
         if (!error.isEmpty())
             printLine(withStop);
-        const QString line = QStringLiteral("ldpn: cannot load the window module: %1")
-                                 .arg(QString::fromLocal8Bit(why.c_str()));
+        const QString line = QStringLiteral("ldpn: cannot load the window module: %1").arg(why);
         printLine(line);
         if (error.isEmpty())
             env.records->action(Records::Action::Error, {line, {}, {}});
         return 1;
     }
-    return phaseTwo(argc, argv, std::move(core), error);
+    const QByteArray errorText = error.toUtf8();
+    PhaseTwoCall call;
+    call.argc = argc;
+    call.argv = argv;
+    call.core = core.release();
+    call.error = errorText.constData();
+    return phaseTwo(&call);
 }
 
 } // namespace
@@ -90,11 +98,11 @@ int main(int argc, char **argv)
     JournalRecords records(env.arguments, config.source);
     if (config.journal.records)
         env.records = &records;
-    const std::string ldapModule =
-        platform::executableDirectory() + "/../lib/daypane/" + directory::ldapmodule::kFileName;
+    const QString ldapModule = platform::programModuleFolder() + QLatin1Char('/') +
+                               QLatin1String(directory::ldapmodule::kFileName);
     const directory::DirectorySource source = directory::chooseDirectory(
-        config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()),
-        QString::fromStdString(ldapModule), [&records](const QString &line) {
+        config, directory::loginName(qgetenv("LOGNAME"), platform::realUserName()), ldapModule,
+        [&records](const QString &line) {
             printLine(line);
             records.noteDirectoryProblem(line);
         });

@@ -2,7 +2,7 @@
 
 #include "directory/generalizedtime.h"
 #include "directory/ldapnames.h"
-#include "platform/dynlib.h"
+#include "platform/module.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -39,17 +39,17 @@ ldapmodule::StartTls moduleStartTls(LdapStartTls t)
     return ldapmodule::StartTls::No;
 }
 
-// The first line of the password file; nothing, with the reason, when it cannot be had.
-std::optional<std::string> readPassword(const QString &path, QString &why)
+// The first line of the password file; nothing, with why, when it cannot be had.
+std::optional<std::string> readPassword(const QString &path, QString *why)
 {
     const QFileInfo info(path);
     if (info.exists() && !info.isFile()) {
-        why = QStringLiteral("not a regular file");
+        *why = QStringLiteral("not a regular file");
         return std::nullopt;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        why = file.errorString();
+        *why = file.errorString();
         return std::nullopt;
     }
     QByteArray line = file.read(kMaxPasswordBytes);
@@ -60,7 +60,7 @@ std::optional<std::string> readPassword(const QString &path, QString &why)
         line.chop(1);
     // An empty password would make the simple bind an anonymous one.
     if (line.isEmpty()) {
-        why = QStringLiteral("the first line is empty");
+        *why = QStringLiteral("the first line is empty");
         return std::nullopt;
     }
     return line.toStdString();
@@ -106,7 +106,7 @@ void LdapDirectory::lookUp()
     rq.timeoutMs = m_config.timeoutMs;
     if (m_config.bind == LdapBind::Simple) {
         QString why;
-        const auto password = readPassword(m_config.passwordFile, why);
+        const auto password = readPassword(m_config.passwordFile, &why);
         if (!password) {
             reportFailure(m_config.uri,
                           QStringLiteral("password file %1: %2").arg(m_config.passwordFile, why));
@@ -181,15 +181,15 @@ LdapDirectory::Lookup moduleLookup(const QString &path)
     return [path](const ldapmodule::Request &rq) {
         ldapmodule::Answer a;
         a.server = rq.uri;
-        std::string why;
-        const platform::LibraryHandle module = platform::loadModule(path.toStdString(), &why);
-        const auto entry = reinterpret_cast<ldapmodule::LookupFunction>(
-            platform::GetProcAddress(module, ldapmodule::kEntryName));
+        QString why;
+        const auto module =
+            platform::Module::loadProgramModule(path, ldapmodule::kInterface, &why);
+        ldapmodule::LookupFunction *const entry =
+            module ? module->function<ldapmodule::LookupFunction>(ldapmodule::kEntryName) : nullptr;
+        if (module && entry == nullptr)
+            why = QStringLiteral("%1: no entry %2").arg(path, QLatin1String(ldapmodule::kEntryName));
         if (entry == nullptr) {
-            a.reason =
-                "cannot load the LDAP module: " +
-                (module == nullptr ? why
-                                   : path.toStdString() + ": no entry " + ldapmodule::kEntryName);
+            a.reason = QStringLiteral("cannot load the LDAP module: %1").arg(why).toStdString();
             return a;
         }
         entry(&rq, &a);

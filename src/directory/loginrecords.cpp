@@ -49,13 +49,13 @@ LoginSearch searchLogins(QIODevice &records, const QByteArray &user, int timeout
     QByteArray chunk;
     while (end > 0) {
         if (deadline.hasExpired()) {
-            found.error =
+            found.reason =
                 QStringLiteral("not searched to the end within %1").arg(seconds(timeoutMs));
             return found;
         }
         const qint64 start = qMax<qint64>(0, end - kChunkRecords * utmp::kRecordSize);
         if (!records.seek(start)) {
-            found.error = records.errorString();
+            found.reason = records.errorString();
             return found;
         }
         chunk.resize(end - start);
@@ -89,17 +89,17 @@ LoginSearch searchLogins(const QString &path, const QByteArray &user, int timeou
     LoginSearch found;
     const QFileInfo info(path);
     if (!info.exists()) {
-        found.error = QStringLiteral("no such file");
+        found.reason = QStringLiteral("no such file");
         return found;
     }
     // A FIFO or a device could block the login.
     if (!info.isFile()) {
-        found.error = QStringLiteral("not a regular file");
+        found.reason = QStringLiteral("not a regular file");
         return found;
     }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        found.error = QStringLiteral("cannot be read (%1)").arg(file.errorString());
+        found.reason = QStringLiteral("cannot be read (%1)").arg(file.errorString());
         return found;
     }
     return searchLogins(file, user, timeoutMs);

@@ -35,7 +35,7 @@ bool LoginsDirectory::readTimeAttribute(const QString &, const QString &objectNa
         if (found.previous)
             m_previous = unixTimeToDateTime(*found.previous);
         // One login is this session's, the user's first: an answer. None at all is not.
-        QString why = found.error;
+        QString why = found.reason;
         if (why.isEmpty() && found.logins == 0)
             why = QStringLiteral("no login of %1 recorded").arg(printable(m_loginName.toUtf8()));
         if (!why.isEmpty() && m_report)

@@ -1,7 +1,7 @@
 #include "netware/nwlib.h"
 
+#include "clientlibrary.h"
 #include "netware/Nwtools.h"
-#include "platform/dynlib.h"
 
 namespace nw {
 
@@ -14,7 +14,7 @@ constexpr const char *kEntryNames[] = {
 };
 static_assert(std::size(kEntryNames) == std::size_t(kEntryCount));
 
-void *libraryHandle(Library library)
+HMODULE libraryHandle(Library library)
 {
     ClientState &s = state();
     switch (library) {
@@ -43,18 +43,18 @@ ClientState &state()
     return s;
 }
 
-void *lookup(Entry entry, Library library)
+EntryPoint lookup(Entry entry, Library library)
 {
-    void *&slot = state().entries[int(entry)];
+    EntryPoint &slot = state().entries[int(entry)];
     if (slot == nullptr)
-        slot = platform::GetProcAddress(libraryHandle(library), entryName(entry));
+        slot = GetProcAddress(libraryHandle(library), entryName(entry));
     return slot;
 }
 
-void *lookupAfresh(Entry entry, Library library)
+EntryPoint lookupAfresh(Entry entry, Library library)
 {
-    void *&slot = state().entries[int(entry)];
-    slot = platform::GetProcAddress(libraryHandle(library), entryName(entry));
+    EntryPoint &slot = state().entries[int(entry)];
+    slot = GetProcAddress(libraryHandle(library), entryName(entry));
     return slot;
 }
 
@@ -134,14 +134,13 @@ NWCONN_HANDLE PrimaryConnection()
     return 0;
 }
 
-void *loadClientLibrary(const char *name)
+const void *loadClientLibrary(const char *name)
 {
-    std::string why;
-    void *library = platform::LoadLibraryA(name, &why);
+    QString why;
+    HMODULE library = LoadLibraryA(name, &why);
     ClientState &s = state();
     if (library == nullptr && s.loadFailure.isEmpty())
-        s.loadFailure = QStringLiteral("cannot load %1 (%2)")
-                            .arg(QLatin1String(name), QString::fromLocal8Bit(why.c_str()));
+        s.loadFailure = QStringLiteral("cannot load %1 (%2)").arg(QLatin1String(name), why);
     return library;
 }
 

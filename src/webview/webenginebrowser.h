@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 
 #include <QHash>
 #include <QPointer>

@@ -2,7 +2,7 @@
 
 #include "certificatecheck.h"
 #include "framework/usertext.h"
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "localcontentguard.h"
 #include "pagedialogs.h"
 #include "pagelog.h"

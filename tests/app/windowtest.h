@@ -7,7 +7,7 @@
 #include "app/form1core.h"
 #include "app/programvalues.h"
 #include "components/mLED.h"
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "scriptedstartup.h"
 #include "testsupport.h"
 

@@ -2,6 +2,7 @@
 // (2026-07-19 10:00 UTC through libfaketime): the previous logins in the test directory are
 // 2026-07-18 08:15 (jdoe) and 2026-07-19 06:00 (jtoday).
 #include "../e2e/e2e.h"
+#include "directory/ldapmodule.h"
 #include "slapdserver.h"
 
 #include <QDir>
@@ -210,6 +211,30 @@ TEST_F(DirectoryEndToEnd, AnswersThatCannotDecideAreOneLineEachAndThePageIsDue)
         EXPECT_EQ(r.exitCode, 1) << c.name;
         EXPECT_EQ(r.err, line + "\n" + kNoDisplay) << c.name;
     }
+}
+
+// An LDAP module left from another build is refused before anything of it runs: the one line of
+// a directory that cannot answer names the file, its interface version and the one needed.
+TEST(DirectoryModules, AnLdapModuleOfAnotherVersionIsRefusedSayingWhich)
+{
+    e2e::ProgramCopy program;
+    ASSERT_TRUE(program.made()) << program.why().toStdString();
+    ASSERT_TRUE(program.replaceModule(QStringLiteral("libdaypane-ldap.so"),
+                                      QStringLiteral(STALE_LDAP_MODULE)));
+    SourceRun run;
+    run.wrapper = program.wrapper();
+    run.useLdap(QStringLiteral("ldap://127.0.0.1:9"));
+    const auto r = run.normalMode();
+    const auto &ldap = directory::ldapmodule::kInterface;
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, QStringLiteral("ldpn: directory ldap://127.0.0.1:9: cannot load the LDAP "
+                                    "module: %1/libdaypane-ldap.so has interface version %2 of "
+                                    "the LDAP module; this program needs version %3\n")
+                             .arg(program.moduleFolder())
+                             .arg(ldap.version - 1)
+                             .arg(ldap.version)
+                             .toUtf8() +
+                         kNoDisplay);
 }
 
 TEST_F(DirectoryEndToEnd, NetWareStaysTheDefault)

@@ -43,7 +43,7 @@ struct Records
     std::optional<qint64> previous(const QByteArray &user) const
     {
         const directory::LoginSearch found = search(user);
-        EXPECT_TRUE(found.error.isEmpty()) << found.error.toStdString();
+        EXPECT_TRUE(found.reason.isEmpty()) << found.reason.toStdString();
         return found.previous;
     }
 };
@@ -95,7 +95,7 @@ TEST(LoginRecords, OneRecordOrNoneOrNoFileIsNoPreviousLogin)
     Records missing;
     const directory::LoginSearch none = missing.search("jdoe");
     EXPECT_EQ(none.previous, std::nullopt);
-    EXPECT_EQ(none.error, "no such file");
+    EXPECT_EQ(none.reason, "no such file");
 }
 
 TEST(LoginRecords, OnlyTheUsersOwnLoginRecordsCount)
@@ -169,10 +169,10 @@ TEST(LoginRecords, WhatIsNotARegularFileIsAnErrorAndNeverBlocks)
     Records r;
     ASSERT_EQ(mkfifo(QFile::encodeName(r.path).constData(), 0600), 0);
     EXPECT_EQ(r.search("jdoe").previous, std::nullopt);
-    EXPECT_EQ(r.search("jdoe").error, "not a regular file");
+    EXPECT_EQ(r.search("jdoe").reason, "not a regular file");
     const directory::LoginSearch folder = directory::searchLogins(r.dir.path(), "jdoe", 60000);
     EXPECT_EQ(folder.previous, std::nullopt);
-    EXPECT_EQ(folder.error, "not a regular file");
+    EXPECT_EQ(folder.reason, "not a regular file");
 }
 
 // The previous login at the start of four gigabytes: the search stops at its limit and says so,
@@ -189,7 +189,7 @@ TEST(LoginRecords, TheSearchStopsAtItsTimeLimit)
     const directory::LoginSearch found = huge.search("jdoe", 100);
     EXPECT_EQ(found.previous, std::nullopt);
     EXPECT_EQ(found.logins, 1);
-    EXPECT_EQ(found.error, "not searched to the end within 0.1 s");
+    EXPECT_EQ(found.reason, "not searched to the end within 0.1 s");
 }
 
 TEST(LoginRecords, AnyBytesAreReadWithoutOverrun)

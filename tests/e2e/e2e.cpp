@@ -98,6 +98,46 @@ QString fakeTimeLibrary()
     return {};
 }
 
+ProgramCopy::ProgramCopy()
+    // Beside the test's build folder, not in /tmp: the copy must be allowed to run.
+    : m_dir(QDir::currentPath() + QStringLiteral("/program-XXXXXX"))
+{
+    const QFileInfo program(QStringLiteral(LDPN_PATH));
+    const QDir modules(program.absolutePath() + QStringLiteral("/../lib/daypane"));
+    const QString copy = m_dir.path() + QStringLiteral("/bin/ldpn");
+    if (!m_dir.isValid() || !QDir(m_dir.path()).mkpath(QStringLiteral("bin")) ||
+        !QDir(m_dir.path()).mkpath(QStringLiteral("lib/daypane")) ||
+        !QFile::copy(program.absoluteFilePath(), copy) ||
+        !QFile::setPermissions(copy, QFileDevice::ReadOwner | QFileDevice::ExeOwner)) {
+        m_why = QStringLiteral("cannot copy %1 into %2").arg(program.absoluteFilePath(), m_dir.path());
+        return;
+    }
+    for (const QFileInfo &module : modules.entryInfoList({QStringLiteral("*.so")}, QDir::Files))
+        if (!QFile::link(module.absoluteFilePath(), moduleFolder() + QLatin1Char('/') + module.fileName()))
+            m_why = QStringLiteral("cannot link %1").arg(module.absoluteFilePath());
+}
+
+QString ProgramCopy::moduleFolder() const
+{
+    // As the program finds it: through the real path of its executable.
+    return QFileInfo(m_dir.path() + QStringLiteral("/lib/daypane")).canonicalFilePath();
+}
+
+bool ProgramCopy::replaceModule(const QString &name, const QString &file)
+{
+    const QString place = moduleFolder() + QLatin1Char('/') + name;
+    QFile::remove(place);
+    return QFile::link(file, place);
+}
+
+QStringList ProgramCopy::wrapper() const
+{
+    // The run hands the wrapper the program of the build and its arguments; the copy takes them.
+    return {QStringLiteral("/bin/sh"), QStringLiteral("-c"),
+            QStringLiteral("program=$1; shift 2; exec \"$program\" \"$@\""), QStringLiteral("sh"),
+            m_dir.path() + QStringLiteral("/bin/ldpn")};
+}
+
 std::string withoutFakeTime()
 {
     if (qEnvironmentVariableIsSet("DAYPANE_TEST_WITHOUT_FAKETIME"))

@@ -64,6 +64,27 @@ struct Window
 
 class Background;
 
+// A copy of the program in a folder of the test's own, beside links to the modules of the build,
+// so that a test may put another module in the place of one. A run starts the copy instead of
+// the program of the build when its wrapper is set to wrapper().
+class ProgramCopy
+{
+public:
+    ProgramCopy();
+    // True when the copy was made; otherwise why() says what failed.
+    bool made() const { return m_why.isEmpty(); }
+    QString why() const { return m_why; }
+    // The folder the copy looks for its modules in.
+    QString moduleFolder() const;
+    // Puts `file` in the place of the module `name` ("libdaypane-gui.so").
+    bool replaceModule(const QString &name, const QString &file);
+    QStringList wrapper() const;
+
+private:
+    QTemporaryDir m_dir;
+    QString m_why;
+};
+
 // What a helper program prints on standard output (its input empty, ended after 10 s scaled).
 QByteArray commandOutput(const QString &program, const QStringList &args);
 bool haveCommand(const QString &name);

@@ -1,3 +1,4 @@
+#include "app/phasetwo.h"
 #include "e2e.h"
 
 #include <QFile>
@@ -173,6 +174,34 @@ TEST(Startup, DuePageWithoutDisplayFailsCleanly)
     EXPECT_EQ(u.exitCode, 1);
     EXPECT_FALSE(u.crashed);
     EXPECT_EQ(u.err, e2e::kNoNetWareClient + "ldpn: cannot open a display to show the window\n");
+}
+
+// A window module left from another build is refused before anything of it runs: one line names
+// the file, its interface version and the one this program needs, for the window and for the
+// box of an error alike.
+TEST(Startup, AWindowModuleOfAnotherVersionIsRefusedSayingWhich)
+{
+    e2e::ProgramCopy program;
+    ASSERT_TRUE(program.made()) << program.why().toStdString();
+    ASSERT_TRUE(program.replaceModule(QStringLiteral("libdaypane-gui.so"),
+                                      QStringLiteral(STALE_MODULES "/libstale_window_module.so")));
+    const QByteArray refused =
+        QStringLiteral("ldpn: cannot load the window module: %1/libdaypane-gui.so has interface "
+                       "version %2 of the window module; this program needs version %3\n")
+            .arg(program.moduleFolder())
+            .arg(kPhaseTwoInterface.version - 1)
+            .arg(kPhaseTwoInterface.version)
+            .toUtf8();
+    e2e::Run window;
+    window.wrapper = program.wrapper();
+    const auto w = window.ldpn({"http://intra/", "/F"});
+    EXPECT_EQ(w.exitCode, 1);
+    EXPECT_EQ(w.err, e2e::kNoNetWareClient + refused);
+    e2e::Run box;
+    box.wrapper = program.wrapper();
+    const auto b = box.ldpn({"http://intra/", "abc"});
+    EXPECT_EQ(b.exitCode, 1);
+    EXPECT_EQ(b.err, "'abc' is not a valid integer value.\n" + refused);
 }
 
 // The start-up milestones that scripts and these tests wait on: one line when the decision is

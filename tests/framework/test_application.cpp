@@ -1,5 +1,5 @@
 #include "framework/application.h"
-#include "framework/exception.h"
+#include "framework/strtoint.h"
 #include "framework/usertext.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,5 @@
 // Pure helpers of the directory layer: no client is loaded.
+#include "clientlibrary.h"
 #include "netware/Nwtools.h"
 #include "netware/nwNDS.h"
 
@@ -83,4 +84,16 @@ TEST(Nwtools, AttributeNameTable)
     // Every name fits the client's 34-byte name buffer with its terminator.
     for (int i = 0; i < kAttributeCount; ++i)
         EXPECT_LE(NDSAttributeName(std::uint8_t(i)).size(), 31) << i;
+}
+
+TEST(ClientLibraries, AreNamedTheWindowsWayAndFoundAsSharedObjects)
+{
+    EXPECT_EQ(libraryFileName("CALWIN32.DLL"), "libcalwin32.so");
+    EXPECT_EQ(libraryFileName("LocWin32.dll"), "liblocwin32.so");
+    QString why;
+    EXPECT_EQ(LoadLibraryA("NOSUCHCLIENT.DLL", &why), nullptr);
+    EXPECT_EQ(why, "libnosuchclient.so: cannot open shared object file: No such file or directory");
+    EXPECT_EQ(LoadLibraryA("", &why), nullptr);
+    EXPECT_EQ(why, "no library name");
+    EXPECT_EQ(GetProcAddress(nullptr, "x"), nullptr);
 }

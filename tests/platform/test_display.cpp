@@ -247,9 +247,9 @@ TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
         const PlatformChoice c = choosePlatform(session, probes);
         EXPECT_EQ(c.kind, row.kind) << row.name;
         EXPECT_EQ(c.platform, row.platform) << row.name;
-        EXPECT_EQ(c.why.contains(QLatin1String("takes connections but does not answer")),
+        EXPECT_EQ(c.reason.contains(QLatin1String("takes connections but does not answer")),
                   row.silentReason)
-            << row.name << ": " << c.why.toStdString();
+            << row.name << ": " << c.reason.toStdString();
     }
 }
 

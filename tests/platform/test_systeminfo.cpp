@@ -1,4 +1,3 @@
-#include "platform/dynlib.h"
 #include "platform/systeminfo.h"
 #include "testsupport.h"
 
@@ -84,29 +83,6 @@ TEST(SystemQueries, VersionNamesTheSystem)
     OSVersionInfoA wrongSize;
     wrongSize.dwOSVersionInfoSize = 20;
     EXPECT_FALSE(systemQueries().GetVersionExA(&wrongSize));
-}
-
-TEST(DynamicLibraries, ClientNamesMapToSharedObjects)
-{
-    EXPECT_EQ(libraryFileName("CALWIN32.DLL"), "libcalwin32.so");
-    EXPECT_EQ(libraryFileName("LocWin32.dll"), "liblocwin32.so");
-    EXPECT_EQ(LoadLibraryA("NOSUCHCLIENT.DLL"), nullptr);
-    EXPECT_EQ(LoadLibraryA(""), nullptr);
-    EXPECT_EQ(GetProcAddress(nullptr, "x"), nullptr);
-}
-
-TEST(DynamicLibraries, ModulesLoadByPathAndAFailureSaysWhy)
-{
-    std::string why;
-    LibraryHandle math = loadModule("libm.so.6", &why);
-    ASSERT_NE(math, nullptr) << why;
-    EXPECT_NE(GetProcAddress(math, "cos"), nullptr);
-    EXPECT_EQ(GetProcAddress(math, "no_such_function_here"), nullptr);
-    // A library stays loaded: loading it again is the same library.
-    EXPECT_EQ(loadModule("libm.so.6", &why), math);
-    EXPECT_EQ(loadModule("/nonexistent/libmodule.so", &why), nullptr);
-    EXPECT_NE(why.find("/nonexistent/libmodule.so"), std::string::npos) << why;
-    EXPECT_NE(why.find("No such file"), std::string::npos) << why;
 }
 
 } // namespace

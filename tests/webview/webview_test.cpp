@@ -1,6 +1,6 @@
 // The web browser control as the program uses it: loaded from the plugin, driven only
 // through its interface, never through a QtWebEngine header.
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "intranet.h"
 #include "testmain.h"
 

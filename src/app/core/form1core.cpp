@@ -2,6 +2,7 @@
 
 #include "app/programvalues.h"
 #include "components/AboutSystem.h"
+#include "framework/strtoint.h"
 #include "netware/nwbase.h"
 
 #include <limits>

@@ -7,7 +7,7 @@
 #include "framework/boxes.h"
 #include "framework/messagebox.h"
 #include "framework/startuplog.h"
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "platform/display.h"
 
 #include <QApplication>
@@ -243,10 +243,7 @@ private:
     Records &m_records;
 };
 
-} // namespace
-
-extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Core> core,
-                                 const QString &error)
+int runPhaseTwo(int argc, char **argv, std::unique_ptr<TForm1Core> core, const QString &error)
 {
     // The web engine, loaded from a plugin, needs contexts shared from the start; only a
     // window that shows it pays for that.
@@ -264,7 +261,7 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     const platform::SessionDisplays session = platform::SessionDisplays::fromEnvironment();
     const platform::PlatformChoice choice = platform::choosePlatform(session);
     if (choice.kind == platform::PlatformChoice::None) {
-        const QString line = noDisplayLine(forError, choice.why);
+        const QString line = noDisplayLine(forError, choice.reason);
         std::fputs(errorLines.constData(), stderr);
         std::fprintf(stderr, "%s\n", line.toLocal8Bit().constData());
         if (!forError) // a due page that nobody saw; a decision error has its own record
@@ -347,4 +344,15 @@ extern "C" int daypane_phase_two(int argc, char **argv, std::unique_ptr<TForm1Co
     else
         reportShown(records);
     return app.exec();
+}
+
+} // namespace
+
+DAYPANE_MODULE_STAMP(kPhaseTwoInterface);
+
+extern "C" int daypane_phase_two(const PhaseTwoCall *call)
+{
+    std::unique_ptr<TForm1Core> core(call->core);
+    return runPhaseTwo(call->argc, call->argv, std::move(core),
+                       QString::fromUtf8(call->error != nullptr ? call->error : ""));
 }

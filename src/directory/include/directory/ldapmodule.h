@@ -4,12 +4,14 @@
 // the other sources never map libldap. Plain data both ways: the module connects, binds and
 // searches; parsing and conversion stay in the directory layer, where they are tested.
 
+#include "platform/module.h"
+
 #include <string>
 
 namespace directory::ldapmodule {
 
-// Raised whenever Request or Answer change, so that a stale module is refused.
-inline constexpr int kInterfaceVersion = 2;
+// Raised whenever Request, Answer or the entry change, so that a stale module is refused.
+inline constexpr platform::ModuleInterface kInterface{"LDAP module", 3};
 
 inline constexpr char kFileName[] = "libdaypane-ldap.so";
 inline constexpr char kEntryName[] = "daypane_ldap_lookup";
@@ -19,7 +21,6 @@ enum class StartTls : int { No, Yes, Demand };
 
 struct Request
 {
-    int version = kInterfaceVersion;
     std::string uri;       // empty: ldap.conf's URI
     std::string base;      // empty: ldap.conf's BASE
     std::string filter;    // complete, the login name already escaped
@@ -47,6 +48,6 @@ struct Answer
 
 // void daypane_ldap_lookup(const Request *, Answer *): one connection, one bind, one search.
 // It never throws.
-using LookupFunction = void (*)(const Request *, Answer *);
+using LookupFunction = void(const Request *, Answer *);
 
 } // namespace directory::ldapmodule

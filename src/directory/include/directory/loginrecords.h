@@ -24,7 +24,7 @@ struct LoginSearch
 {
     std::optional<qint64> previous; // the login before the newest, in seconds since 1970 UTC
     int logins = 0;                 // the user's USER_PROCESS records found, counted up to two
-    QString error;                  // why the records could not be searched to the end
+    QString reason;                 // why the records could not be searched to the end
 };
 
 // The start of the user's login before the newest one: the records are read from the end in

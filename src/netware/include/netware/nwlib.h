@@ -28,14 +28,18 @@ NW_CLIENT_ENTRY_POINTS(NW_ENTRY_TYPE)
 
 const char *entryName(Entry entry);
 
-// The process-wide state of the binding; zero at start, never freed.
+// An entry point as the loader gives it out, before it is typed by its EntryType.
+using EntryPoint = void (*)();
+
+// The process-wide state of the binding; zero at start, never freed. Library handles and entry
+// points are opaque here: the binding's loader gives them out and the templates below type them.
 struct ClientState
 {
-    void *calls = nullptr;
-    void *connection = nullptr;
-    void *directory = nullptr;
-    void *locale = nullptr;
-    void *entries[kEntryCount] = {}; // written only by look-ups
+    const void *calls = nullptr;
+    const void *connection = nullptr;
+    const void *directory = nullptr;
+    const void *locale = nullptr;
+    EntryPoint entries[kEntryCount] = {}; // written only by look-ups
     NWDSContextHandle mainContext = 0;
     NWDSContextHandle lookupContext = 0;
     NWCONN_HANDLE primaryConnection = 0;
@@ -54,9 +58,9 @@ inline constexpr std::uint32_t kLibraryMissing = 0xFFFF;
 
 // Looks the entry up in the library when its slot is still empty; null when it is not there
 // (also when the library is not loaded).
-void *lookup(Entry entry, Library library);
+EntryPoint lookup(Entry entry, Library library);
 // Looks the entry up again whatever the slot holds.
-void *lookupAfresh(Entry entry, Library library);
+EntryPoint lookupAfresh(Entry entry, Library library);
 
 template <Entry E> typename EntryType<E>::type lazy(Library library)
 {
@@ -99,6 +103,6 @@ bool NetAvailability();
 QString ClientLoadFailure();
 
 // Loads one client library; a failure is kept for ClientLoadFailure() unless one is already.
-void *loadClientLibrary(const char *name);
+const void *loadClientLibrary(const char *name);
 
 } // namespace nw

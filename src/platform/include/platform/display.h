@@ -59,7 +59,7 @@ struct PlatformChoice
     };
     Kind kind = None;
     QByteArray platform; // the name to hand Qt; empty with AsGiven and None
-    QString why;         // with None, when there is more to say than that there is no display
+    QString reason;      // with None, when there is more to say than that there is no display
 };
 
 // How the choice looks at a display; the real probes unless a test hands in its own.

@@ -1,70 +1,14 @@
 #pragma once
 
 #include "components/controls.h"
-#include "framework/drawing.h"
+#include "components/dxDrawing.h"
+#include "components/dxStyleManager.h"
 
-#include <QImage>
-#include <QList>
 #include <QPointer>
-#include <vector>
 
 class QAction;
 
 namespace components {
-
-class TdxCustomControl;
-
-// The base of the set's non-visual components: a credit text and a version, both read-only in
-// effect (form descriptions still carry them).
-class TdxCustomComponent : public QObject
-{
-    Q_OBJECT
-    Q_PROPERTY(QString About READ About WRITE setAbout)
-    Q_PROPERTY(QString Version READ Version WRITE setVersion)
-public:
-    explicit TdxCustomComponent(QObject *owner = nullptr);
-
-    QString About() const { return m_about; }
-    void setAbout(const QString &) {}
-    QString Version() const { return GetVersion(); }
-    void setVersion(const QString &) {}
-
-protected:
-    virtual QString GetVersion() const { return {}; }
-
-private:
-    QString m_about;
-};
-
-// Controls may register here; the theme has no visible effect yet.
-class TdxStyleManager : public TdxCustomComponent
-{
-    Q_OBJECT
-    Q_PROPERTY(TdxTheme Theme READ Theme WRITE setTheme)
-public:
-    enum TdxTheme : quint8 { WindowsXP, OfficeXP };
-    Q_ENUM(TdxTheme)
-
-    // Announces in an information box that the component has no function yet.
-    explicit TdxStyleManager(QObject *owner = nullptr);
-    ~TdxStyleManager() override;
-
-    TdxTheme Theme() const { return m_theme; }
-    virtual void setTheme(TdxTheme value);
-
-    void RegisterControl(TdxCustomControl *control);
-    void UnregisterControl(TdxCustomControl *control);
-    const QList<TdxCustomControl *> &Controls() const { return m_controls; }
-
-    static QString BetaNotice();
-
-protected:
-    QString GetVersion() const override;
-
-private:
-    QList<TdxCustomControl *> m_controls;
-    TdxTheme m_theme = WindowsXP;
-};
 
 // The base of the custom-drawn gradient controls: hover, focus and press state, with the
 // toolkit's notifications turned into hooks that subclasses override.
@@ -173,20 +117,5 @@ private:
     QMetaObject::Connection m_focusConnection;
     QMetaObject::Connection m_actionConnection;
 };
-
-// The n colours of a gradient: each channel from the first colour to the last in equal steps,
-// rounded to the nearest integer with ties to even.
-std::vector<QRgb> GradientColors(framework::TColor from, framework::TColor to, int bands);
-// A top-to-bottom gradient of `bands` bands (at least 2) into `target`, sized w x h. With
-// dithering, each band's upper rows are sprinkled with the colour above on a 16-pixel strip
-// that is repeated across the image.
-void GradientFill(int w, int h, framework::TColor from, framework::TColor to, int bands,
-                  bool dither, QImage &target);
-
-// Measures (DT_CALCRECT in `format`) or draws a caption; a disabled one is etched in the
-// button highlight and shadow colours.
-void DrawButtonText(QPainter &painter, const QString &caption, unsigned format,
-                    framework::TRect &rect, bool showAccelChar, bool enabled, const QFont &font,
-                    framework::TColor fontColor, TBiDiMode biDiMode = bdLeftToRight);
 
 } // namespace components

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "components/controls.h"
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 
 #include <QByteArray>
 

@@ -20,15 +20,11 @@ private:
     QByteArray m_utf8;
 };
 
-// Text-to-number conversion failure: "'%s' is not a valid integer value".
+// Text-to-number conversion failure (StrToInt): "'%s' is not a valid integer value".
 class EConvertError : public Exception
 {
 public:
     using Exception::Exception;
 };
-
-// StrToInt: decimal, optional sign, leading blanks allowed, signed 32-bit range.
-int StrToInt(const QString &text);
-bool TryStrToInt(const QString &text, int &value);
 
 } // namespace framework

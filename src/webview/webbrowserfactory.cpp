@@ -1,4 +1,4 @@
-#include "webbrowserplugin.h"
+#include "webbrowserfactory.h"
 
 #include "localcontentguard.h"
 #include "pagelog.h"
@@ -118,7 +118,7 @@ QWebEngineProfile *WebBrowserFactory::profile()
     return m_profile;
 }
 
-webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *error)
+webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *why)
 {
     QString reason;
     // Without these the engine, loaded from a plugin, crashes at its first view.
@@ -127,10 +127,11 @@ webview::IWebBrowser *WebBrowserFactory::create(QWidget *parent, QString *error)
     else if (!QCoreApplication::testAttribute(Qt::AA_ShareOpenGLContexts))
         reason = QStringLiteral("The web browser control needs Qt::AA_ShareOpenGLContexts set "
                                 "before the application object is constructed");
-    if (error)
-        *error = reason;
-    if (!reason.isEmpty())
+    if (!reason.isEmpty()) {
+        if (why != nullptr)
+            *why = reason;
         return nullptr;
+    }
     auto *browser = new WebEngineBrowser(profile(), std::move(m_preload), parent);
     m_preload = {};
     return browser;

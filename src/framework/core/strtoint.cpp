@@ -1,4 +1,4 @@
-#include "framework/exception.h"
+#include "framework/strtoint.h"
 
 #include "framework/usertext.h"
 

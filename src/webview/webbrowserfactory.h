@@ -1,6 +1,6 @@
 #pragma once
 
-#include "framework/webbrowser.h"
+#include "framework/webview.h"
 #include "webenginebrowser.h"
 
 #include <QObject>
@@ -17,7 +17,7 @@ public:
     WebBrowserFactory();
     void configure(const webview::WebBrowserSettings &settings) override;
     void preload(const QString &url) override;
-    webview::IWebBrowser *create(QWidget *parent, QString *error) override;
+    webview::IWebBrowser *create(QWidget *parent, QString *why) override;
 
 private:
     // The one profile of the run, made with the first control.

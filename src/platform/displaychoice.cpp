@@ -5,68 +5,9 @@
 #include <QList>
 #include <QThread>
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <condition_variable>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
-#include <dlfcn.h>
-#include <memory>
-#include <mutex>
-#include <optional>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <thread>
-#include <time.h>
-#include <unistd.h>
 
 namespace platform {
 namespace {
-
-using Connect = void *(*)(const char *, int *);
-using HasError = int (*)(void *);
-using Disconnect = void (*)(void *);
-
-struct Xcb
-{
-    Connect connect = nullptr;
-    HasError hasError = nullptr;
-    Disconnect disconnect = nullptr;
-};
-
-// Loaded at run time so the path that ends never pays for it.
-const Xcb *xcb()
-{
-    static const Xcb functions = [] {
-        Xcb f;
-        void *lib = dlopen("libxcb.so.1", RTLD_NOW | RTLD_LOCAL);
-        if (lib == nullptr)
-            return f;
-        f.connect = reinterpret_cast<Connect>(dlsym(lib, "xcb_connect"));
-        f.hasError = reinterpret_cast<HasError>(dlsym(lib, "xcb_connection_has_error"));
-        f.disconnect = reinterpret_cast<Disconnect>(dlsym(lib, "xcb_disconnect"));
-        return f;
-    }();
-    return functions.connect && functions.hasError && functions.disconnect ? &functions : nullptr;
-}
-
-bool connectOnce(const Xcb &x, const QByteArray &display)
-{
-    void *c = x.connect(display.constData(), nullptr);
-    const bool ok = c != nullptr && x.hasError(c) == 0;
-    if (c != nullptr)
-        x.disconnect(c);
-    return ok;
-}
-
-std::int64_t nowMs()
-{
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return std::int64_t(t.tv_sec) * 1000 + t.tv_nsec / 1000000;
-}
 
 // A probe of one display with the retries and the time limit of DisplayProbe.
 DisplayAnswer probeX11(const QByteArray &display)
@@ -146,78 +87,6 @@ QString waylandSocketPath(const QByteArray &waylandDisplay, const QByteArray &ru
     return QFile::decodeName(runtimeDir + '/' + name);
 }
 
-DisplayAnswer connectX11(const QByteArray &display, int timeoutMs)
-{
-    const Xcb *x = xcb();
-    if (x == nullptr)
-        return DisplayAnswer::Absent;
-    // libxcb waits for the server's answer without a limit; the attempt runs where it may be
-    // left behind, holding only what it shares with this call.
-    struct Attempt
-    {
-        std::mutex mutex;
-        std::condition_variable done;
-        std::optional<bool> reached;
-    };
-    auto attempt = std::make_shared<Attempt>();
-    try {
-        std::thread([x, display, attempt] {
-            const bool reached = connectOnce(*x, display);
-            const std::lock_guard<std::mutex> lock(attempt->mutex);
-            attempt->reached = reached;
-            attempt->done.notify_all();
-        }).detach();
-    } catch (const std::system_error &) {
-        return connectOnce(*x, display) ? DisplayAnswer::Answers : DisplayAnswer::Absent;
-    }
-    std::unique_lock<std::mutex> lock(attempt->mutex);
-    if (!attempt->done.wait_for(lock, std::chrono::milliseconds(timeoutMs),
-                                [&] { return attempt->reached.has_value(); }))
-        return DisplayAnswer::Silent;
-    return *attempt->reached ? DisplayAnswer::Answers : DisplayAnswer::Absent;
-}
-
-DisplayAnswer connectWayland(const QString &socketPath, int timeoutMs)
-{
-    const QByteArray path = QFile::encodeName(socketPath);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.isEmpty() || std::size_t(path.size()) >= sizeof address.sun_path)
-        return DisplayAnswer::Absent;
-    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0)
-        return DisplayAnswer::Absent;
-    const auto closing = [fd](DisplayAnswer a) {
-        ::close(fd);
-        return a;
-    };
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0)
-        return closing(DisplayAnswer::Absent); // refused, missing, or its queue is full
-    // wl_display.sync(new callback 2): object 1, request 0, 12 bytes. Any answer will do: the
-    // callback's done event, or an error event.
-    const std::uint32_t sync[3] = {1, (12u << 16) | 0u, 2};
-    if (::send(fd, sync, sizeof sync, MSG_NOSIGNAL) != ssize_t(sizeof sync))
-        return closing(DisplayAnswer::Absent);
-    const std::int64_t deadline = nowMs() + timeoutMs;
-    for (;;) {
-        const std::int64_t left = deadline - nowMs();
-        if (left <= 0)
-            return closing(DisplayAnswer::Silent);
-        pollfd p{fd, POLLIN, 0};
-        const int n = ::poll(&p, 1, int(left));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return closing(n == 0 ? DisplayAnswer::Silent : DisplayAnswer::Absent);
-        char byte = 0;
-        const ssize_t got = ::recv(fd, &byte, 1, 0);
-        if (got < 0 && (errno == EINTR || errno == EAGAIN))
-            continue;
-        return closing(got == 1 ? DisplayAnswer::Answers : DisplayAnswer::Absent);
-    }
-}
-
 SessionDisplays SessionDisplays::fromEnvironment()
 {
     SessionDisplays s;
@@ -291,7 +160,7 @@ PlatformChoice choosePlatform(const SessionDisplays &session, const DisplayProbe
         if (answer == DisplayAnswer::Silent && silent.isEmpty())
             silent = silentLine("Wayland", session.waylandDisplay);
     }
-    choice.why = silent;
+    choice.reason = silent;
     return choice;
 }
 

@@ -22,10 +22,11 @@ int biasAt(const QTimeZone &zone, const QDateTime &at)
     return -zone.offsetFromUtc(at) / 60;
 }
 
-class PosixTimeZone : public TimeZoneQuery
+// The local zone through QTimeZone, which reads the system's zone data wherever Qt runs.
+class SystemTimeZone : public TimeZoneQuery
 {
 public:
-    explicit PosixTimeZone(std::int64_t fixed = -1) : m_fixed(fixed) {}
+    explicit SystemTimeZone(std::int64_t fixed = -1) : m_fixed(fixed) {}
 
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
@@ -93,13 +94,13 @@ private:
 
 const TimeZoneQuery &systemTimeZone()
 {
-    static const PosixTimeZone zone;
+    static const SystemTimeZone zone;
     return zone;
 }
 
 std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds)
 {
-    return std::make_unique<PosixTimeZone>(unixSeconds);
+    return std::make_unique<SystemTimeZone>(unixSeconds);
 }
 
 } // namespace platform

@@ -125,8 +125,8 @@ public:
     // window is built. That control reports the download, in order, when it is asked to
     // navigate to the same address; an address it cannot take is left to that navigation.
     virtual void preload(const QString &url) = 0;
-    // A control inside `parent` (owned by it), or nullptr with the reason in `error`.
-    virtual IWebBrowser *create(QWidget *parent, QString *error) = 0;
+    // A control inside `parent` (owned by it), or nullptr with the reason in `why`.
+    virtual IWebBrowser *create(QWidget *parent, QString *why) = 0;
 };
 
 // Where the program looks for the plugin: <directory of the executable>/../lib/daypane.
@@ -143,19 +143,16 @@ namespace webview {
 
 // Loads the plugin from `directory` and returns its factory, or nullptr with the reason.
 // The loader stays loaded for the rest of the process, as the web engine cannot be unloaded.
-inline IWebBrowserFactory *loadWebBrowserFactory(const QString &directory, QString *error = nullptr)
+inline IWebBrowserFactory *loadWebBrowserFactory(const QString &directory, QString *why = nullptr)
 {
     auto *loader = new QPluginLoader(QDir(directory).filePath(QString::fromLatin1(kPluginBaseName)),
                                      QCoreApplication::instance());
     QObject *root = loader->instance();
     IWebBrowserFactory *factory = qobject_cast<IWebBrowserFactory *>(root);
-    QString reason;
-    if (root == nullptr)
-        reason = loader->errorString();
-    else if (factory == nullptr)
-        reason = QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
-    if (error)
-        *error = reason;
+    if (factory == nullptr && why != nullptr)
+        *why = root == nullptr
+                   ? loader->errorString()
+                   : QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
     return factory;
 }
 
