@@ -25,13 +25,9 @@ int biasAt(const QTimeZone &zone, const QDateTime &at)
 class PosixTimeZone : public TimeZoneQuery
 {
 public:
-    explicit PosixTimeZone(std::int64_t fixed = -1) : m_fixed(fixed) {}
-
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
-        return infoAt(m_fixed >= 0 ? QDateTime::fromSecsSinceEpoch(m_fixed, Qt::UTC)
-                                   : QDateTime::currentDateTimeUtc(),
-                      info);
+        return infoAt(QDateTime::currentDateTimeUtc(), info);
     }
 
     std::uint32_t GetTimeZoneInformationAt(std::int64_t unixSeconds,
@@ -85,8 +81,6 @@ private:
         info.Bias = nowBias;
         return TIME_ZONE_ID_STANDARD;
     }
-
-    std::int64_t m_fixed;
 };
 
 } // namespace
@@ -95,11 +89,6 @@ const TimeZoneQuery &systemTimeZone()
 {
     static const PosixTimeZone zone;
     return zone;
-}
-
-std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds)
-{
-    return std::make_unique<PosixTimeZone>(unixSeconds);
 }
 
 } // namespace platform

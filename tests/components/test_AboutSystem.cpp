@@ -1,4 +1,5 @@
 #include "components/AboutSystem.h"
+#include "doubles.h"
 #include "framework/exception.h"
 #include "testsupport.h"
 
@@ -66,7 +67,7 @@ const QString kOwnerNt = "\\SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
 
 TEST(AboutSystem, GathersSystemFactsOnce)
 {
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     store.setValue(RegRoot::HKEY_LOCAL_MACHINE, kOwnerNt, "RegisteredOwner", "%USERNAME% Ltd");
     store.setValue(RegRoot::HKEY_LOCAL_MACHINE, kOwnerNt, "RegisteredOrganization", "Acme");
     FakeSystem sys;
@@ -87,7 +88,7 @@ TEST(AboutSystem, GathersSystemFactsOnce)
 
 TEST(AboutSystem, PlatformChoosesTheOwnerKey)
 {
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     store.setValue(RegRoot::HKEY_LOCAL_MACHINE, kOwnerNt, "RegisteredOwner", "Ann");
     FakeSystem sys;
     const struct
@@ -115,7 +116,7 @@ TEST(AboutSystem, NamesThatDoNotFitTheirBufferAreEmpty)
     FakeSystem sys;
     sys.computer = QByteArray(16, 'c'); // 16 characters need 17 bytes
     sys.user = QByteArray(50, 'u');
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     TAboutSystem about(nullptr, store, sys);
     EXPECT_EQ(about.ComputerName(), "");
     EXPECT_EQ(about.UserName(), "");
@@ -173,7 +174,7 @@ TEST(PathExpansionLimits, LongestValueThatFitsTheBufferIsInserted)
 
 TEST(AboutSystem, FoldersGoThroughExpansion)
 {
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     store.setValue(RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey, "Local AppData",
                    "%USERPROFILE%\\Local", RegType::REG_EXPAND_SZ);
     store.setValue(RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey, "Start Menu", "S");
@@ -191,7 +192,7 @@ TEST(AboutSystem, FoldersGoThroughExpansion)
 
 TEST(AboutSystem, MissingKeysLeaveTheirFoldersEmpty)
 {
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     store.addKey(RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey);
     FakeSystem sys;
     TAboutSystem about(nullptr, store, sys);
@@ -204,7 +205,7 @@ TEST(AboutSystem, NonStringValueOrFailedFetchFailsConstruction)
 {
     FakeSystem sys;
     {
-        platform::MemorySettingsStore store;
+        testsupport::MemorySettingsStore store;
         store.setValue(RegRoot::HKEY_CURRENT_USER, platform::kShellFoldersKey, "Cache", "x",
                        RegType::Other);
         try {
@@ -214,7 +215,7 @@ TEST(AboutSystem, NonStringValueOrFailedFetchFailsConstruction)
             EXPECT_EQ(e.message(), "Invalid data type for 'Cache'");
         }
     }
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     store.setFailing(RegRoot::HKEY_LOCAL_MACHINE, platform::kMachineFoldersKey, "SystemRoot");
     try {
         TAboutSystem about(nullptr, store, sys);
@@ -226,7 +227,7 @@ TEST(AboutSystem, NonStringValueOrFailedFetchFailsConstruction)
 
 TEST(AboutSystem, PublishesThirtySevenUnstoredPropertiesThatIgnoreWrites)
 {
-    platform::MemorySettingsStore store;
+    testsupport::MemorySettingsStore store;
     FakeSystem sys;
     TAboutSystem about(nullptr, store, sys);
     const QMetaObject *mo = about.metaObject();
