@@ -251,9 +251,8 @@ TEST(AboutSystem, StoredTextsOfADescriptionLoadAndChangeNothing)
                    "/home/jdoe/.local/share");
     FakeSystem sys;
     framework::FormReader reader;
-    reader.registerClass(QStringLiteral("TForm1"), true, [](QObject *, QObject *) {
-        return static_cast<QObject *>(nullptr);
-    });
+    reader.registerClass(QStringLiteral("TForm1"), true,
+                         [](QObject *, QObject *) { return static_cast<QObject *>(nullptr); });
     reader.registerClass(QStringLiteral("TAboutSystem"), false,
                          [&](QObject *owner, QObject *) -> QObject * {
                              return new TAboutSystem(owner, store, sys);

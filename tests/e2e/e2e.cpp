@@ -299,8 +299,9 @@ QString boxText(const Window &box, Background *owner)
             commandOutput(QStringLiteral("xdotool"),
                           {"mousemove", QString::number(box.x + 70), QString::number(box.y + 17),
                            "click", "--repeat", "3", "1"});
-            text = QString::fromUtf8(commandOutput(
-                QStringLiteral("xclip"), {"-o", "-selection", "primary", "-target", "UTF8_STRING"}));
+            text = QString::fromUtf8(
+                commandOutput(QStringLiteral("xclip"),
+                              {"-o", "-selection", "primary", "-target", "UTF8_STRING"}));
             return !text.isEmpty();
         },
         10000, [owner] { return owner != nullptr && !owner->running(); });

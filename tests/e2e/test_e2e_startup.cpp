@@ -379,7 +379,9 @@ TEST(Startup, WithoutTheWindowModuleALoginThatWouldShowSomethingEndsNamingTheFil
         QByteArray firstLine; // what comes before the module's line, besides the directory's
     } cases[] = {
         {"a due page on a display", {"http://intra/", "/F"}, true, {}},
-        {"a decision error on a display", {"http://intra/", "abc"}, true,
+        {"a decision error on a display",
+         {"http://intra/", "abc"},
+         true,
          "'abc' is not a valid integer value.\n"},
         {"a due page without a display", {"http://intra/", "/F"}, false, {}},
     };

@@ -152,14 +152,14 @@ inline IWebBrowserFactory *loadWebBrowserFactory(const QString &directory, QStri
     QString reason;
     if (root == nullptr) {
         // Qt's reason alone ("The shared library was not found.") would not say which file.
-        const QString file = !loader->fileName().isEmpty()
-                                 ? loader->fileName()
-                                 : QDir::cleanPath(QDir(directory).filePath(
-                                       QStringLiteral("lib%1.so").arg(QLatin1String(kPluginBaseName))));
+        const QString file =
+            !loader->fileName().isEmpty()
+                ? loader->fileName()
+                : QDir::cleanPath(QDir(directory).filePath(
+                      QStringLiteral("lib%1.so").arg(QLatin1String(kPluginBaseName))));
         reason = QStringLiteral("Cannot load the web view plugin %1: %2")
                      .arg(QDir::toNativeSeparators(file), loader->errorString());
-    }
-    else if (factory == nullptr)
+    } else if (factory == nullptr)
         reason = QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
     if (error)
         *error = reason;
