@@ -65,6 +65,12 @@ WebEngineBrowser::~WebEngineBrowser()
     disconnect(this, nullptr, this, nullptr);
     if (m_page != nullptr)
         disconnect(m_page, nullptr, this, nullptr);
+    // Documents the print server never got.
+    if (!m_printing.document.isEmpty())
+        QFile::remove(m_printing.document);
+    for (const PrintRequest &request : m_printQueue)
+        if (!request.document.isEmpty())
+            QFile::remove(request.document);
 }
 
 void WebEngineBrowser::adopt(WebPage *page)
@@ -268,8 +274,8 @@ void WebEngineBrowser::printed(bool ok)
         if (m_printJobs == nullptr) {
             m_printJobs = new PrintJobs(this);
             connect(m_printJobs, &PrintJobs::ended, this,
-                    [this](const QString &printer, int, bool printed, const QString &reason) {
-                        printJobEnded(printer, printed, reason);
+                    [this](const QString &printer, int, bool done, const QString &reason) {
+                        printJobEnded(printer, done, reason);
                     });
         }
         m_printJobs->submit({job.document, job.printer->printerName(), job.printer->docName(),
@@ -281,11 +287,11 @@ void WebEngineBrowser::printed(bool ok)
 }
 
 // The print server's last word on a job: printed, refused, or given up by the printer.
-void WebEngineBrowser::printJobEnded(const QString &printer, bool printed, const QString &reason)
+void WebEngineBrowser::printJobEnded(const QString &printer, bool done, const QString &reason)
 {
     if (m_events == nullptr)
         return;
-    if (printed) {
+    if (done) {
         m_events->printComplete();
         return;
     }

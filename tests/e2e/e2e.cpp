@@ -295,16 +295,31 @@ QString boxText(const Window &box, Background *owner)
     QString text;
     waitFor(
         [&] {
-            // Again until it takes: a box that has only just appeared may miss the first clicks.
+            // Where the box is now: it may have been placed again after it first appeared.
+            const QString info =
+                QString::fromUtf8(output(QStringLiteral("xwininfo"), {"-id", box.id}));
+            const auto value = [&info](const char *label) {
+                const qsizetype at = info.indexOf(QLatin1String(label));
+                return at < 0 ? -1
+                              : info.mid(at + qsizetype(qstrlen(label)))
+                                    .section(QLatin1Char('\n'), 0, 0)
+                                    .trimmed()
+                                    .toInt();
+            };
+            const int x = value("Absolute upper-left X:"), y = value("Absolute upper-left Y:");
+            if (x < 0 || y < 0)
+                return false;
+            // Again until it takes: a box that has only just appeared, or a busy machine, may
+            // miss the clicks or spread them too far apart.
             commandOutput(QStringLiteral("xdotool"),
-                          {"mousemove", QString::number(box.x + 70), QString::number(box.y + 17),
-                           "click", "--repeat", "3", "1"});
+                          {"mousemove", QString::number(x + 70), QString::number(y + 17), "click",
+                           "--repeat", "3", "--delay", "30", "1"});
             text = QString::fromUtf8(
                 commandOutput(QStringLiteral("xclip"),
                               {"-o", "-selection", "primary", "-target", "UTF8_STRING"}));
             return !text.isEmpty();
         },
-        10000, [owner] { return owner != nullptr && !owner->running(); });
+        20000, [owner] { return owner != nullptr && !owner->running(); });
     return text;
 }
 
