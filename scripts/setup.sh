@@ -12,9 +12,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth x11-utils libxcb1 qt6-wayland openbox weston
   tzdata faketime libfaketime hyperfine cups
-  dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool xdg-utils
+  dpkg-dev fakeroot lintian groff man-db desktop-file-utils xdotool xclip xdg-utils
   fonts-liberation2 fontconfig libfreetype-dev
-  libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin libxcb1-dev
+  libldap-dev libsasl2-dev slapd ldap-utils gnutls-bin libxcb1-dev libcups2-dev
   systemd
   clang libclang-rt-14-dev
 )

@@ -125,7 +125,11 @@ PlatformChoice choosePlatform(const SessionDisplays &session, const DisplayProbe
                 if (waylandSocket.isEmpty())
                     continue;
                 if ((answer = wayland(waylandSocket)) == DisplayAnswer::Silent) {
-                    choice = {PlatformChoice::None, {}, silentLine("Wayland", session.waylandDisplay)};
+                    // Qt's own default when WAYLAND_DISPLAY names none.
+                    const QByteArray name = session.waylandDisplay.isEmpty()
+                                                ? QByteArray("wayland-0")
+                                                : session.waylandDisplay;
+                    choice = {PlatformChoice::None, {}, silentLine("Wayland", name)};
                     return choice;
                 }
             } else if (!name.isEmpty()) {

@@ -26,13 +26,9 @@ int biasAt(const QTimeZone &zone, const QDateTime &at)
 class SystemTimeZone : public TimeZoneQuery
 {
 public:
-    explicit SystemTimeZone(std::int64_t fixed = -1) : m_fixed(fixed) {}
-
     std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
     {
-        return infoAt(m_fixed >= 0 ? QDateTime::fromSecsSinceEpoch(m_fixed, Qt::UTC)
-                                   : QDateTime::currentDateTimeUtc(),
-                      info);
+        return infoAt(QDateTime::currentDateTimeUtc(), info);
     }
 
     std::uint32_t GetTimeZoneInformationAt(std::int64_t unixSeconds,
@@ -86,8 +82,6 @@ private:
         info.Bias = nowBias;
         return TIME_ZONE_ID_STANDARD;
     }
-
-    std::int64_t m_fixed;
 };
 
 } // namespace
@@ -96,11 +90,6 @@ const TimeZoneQuery &systemTimeZone()
 {
     static const SystemTimeZone zone;
     return zone;
-}
-
-std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds)
-{
-    return std::make_unique<SystemTimeZone>(unixSeconds);
 }
 
 } // namespace platform

@@ -2,14 +2,17 @@
 
 #include "framework/usertext.h"
 #include "panemessage.h"
+#include "printjobs.h"
 #include "webpage.h"
 
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFile>
 #include <QMenu>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
+#include <QTemporaryFile>
 #include <QUrl>
 
 Preload Preload::start(QWebEngineProfile *profile, const QString &address, const QUrl &target,
@@ -52,19 +55,7 @@ WebEngineBrowser::WebEngineBrowser(QWebEngineProfile *profile, Preload preload, 
         if (webview::failed(result) && m_events)
             m_events->printFailed(result);
     });
-    connect(this, &QWebEngineView::printFinished, this, [this](bool ok) {
-        if (!ok) {
-            const int code =
-                fail(webview::kFail, QStringLiteral("The page could not be printed on %1")
-                                         .arg(m_printing ? m_printing->printerName() : QString()));
-            if (m_events)
-                m_events->printFailed(code);
-        } else if (m_events) {
-            m_events->printComplete();
-        }
-        m_printing.reset();
-        startNextPrint();
-    });
+    connect(this, &QWebEngineView::printFinished, this, &WebEngineBrowser::printed);
 }
 
 WebEngineBrowser::~WebEngineBrowser()
@@ -74,6 +65,12 @@ WebEngineBrowser::~WebEngineBrowser()
     disconnect(this, nullptr, this, nullptr);
     if (m_page != nullptr)
         disconnect(m_page, nullptr, this, nullptr);
+    // Documents the print server never got.
+    if (!m_printing.document.isEmpty())
+        QFile::remove(m_printing.document);
+    for (const PrintRequest &request : m_printQueue)
+        if (!request.document.isEmpty())
+            QFile::remove(request.document);
 }
 
 void WebEngineBrowser::adopt(WebPage *page)
@@ -223,26 +220,84 @@ int WebEngineBrowser::queuePrint(bool quiet)
     if (printer.isNull())
         return fail(webview::kNoDefaultPrinter,
                     QStringLiteral("No default printer is set up, so the page cannot be printed"));
-    auto job = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
-    job->setDocName(title().isEmpty() ? url().toString() : title());
+    PrintRequest request;
+    request.printer = std::make_unique<QPrinter>(printer, QPrinter::HighResolution);
+    QPrinter &job = *request.printer;
+    job.setDocName(title().isEmpty() ? url().toString() : title());
     if (!quiet) {
-        QPrintDialog dialog(job.get(), this);
+        QPrintDialog dialog(&job, this);
         if (dialog.exec() != QDialog::Accepted)
             return webview::kOk; // the user cancelled: nothing to report
     }
+    if (job.outputFormat() == QPrinter::NativeFormat && job.outputFileName().isEmpty()) {
+        // The printer's own format, into a file of ours (a name without ".pdf" keeps it) that
+        // goes to the print server once the engine has written it.
+        QTemporaryFile file(
+            QDir(QDir::tempPath()).filePath(QStringLiteral("daypane-print-XXXXXX")));
+        file.setAutoRemove(false);
+        if (!file.open())
+            return fail(webview::kFail,
+                        QStringLiteral("The page could not be printed: no temporary file (%1)")
+                            .arg(file.errorString()));
+        request.document = file.fileName();
+        job.setOutputFileName(request.document);
+    }
     // The engine prints one job at a time; later requests wait their turn.
-    m_printQueue.push_back(std::move(job));
+    m_printQueue.push_back(std::move(request));
     startNextPrint();
     return webview::kOk;
 }
 
 void WebEngineBrowser::startNextPrint()
 {
-    if (m_printing || m_printQueue.empty())
+    if (m_printing.printer || m_printQueue.empty())
         return;
     m_printing = std::move(m_printQueue.front());
     m_printQueue.pop_front();
-    print(m_printing.get());
+    print(m_printing.printer.get());
+}
+
+// The engine has written the page for the printer (or could not).
+void WebEngineBrowser::printed(bool ok)
+{
+    const PrintRequest job = std::move(m_printing);
+    m_printing = {};
+    if (!ok) {
+        if (!job.document.isEmpty())
+            QFile::remove(job.document);
+        const int code =
+            fail(webview::kFail, QStringLiteral("The page could not be printed on %1")
+                                     .arg(job.printer ? job.printer->printerName() : QString()));
+        if (m_events)
+            m_events->printFailed(code);
+    } else if (!job.document.isEmpty()) {
+        if (m_printJobs == nullptr) {
+            m_printJobs = new PrintJobs(this);
+            connect(m_printJobs, &PrintJobs::ended, this,
+                    [this](const QString &printer, int, bool done, const QString &reason) {
+                        printJobEnded(printer, done, reason);
+                    });
+        }
+        m_printJobs->submit({job.document, job.printer->printerName(), job.printer->docName(),
+                             jobOptionsOf(*job.printer)});
+    } else if (m_events) {
+        m_events->printComplete(); // a file the print dialog chose
+    }
+    startNextPrint();
+}
+
+// The print server's last word on a job: printed, refused, or given up by the printer.
+void WebEngineBrowser::printJobEnded(const QString &printer, bool done, const QString &reason)
+{
+    if (m_events == nullptr)
+        return;
+    if (done) {
+        m_events->printComplete();
+        return;
+    }
+    m_events->printFailed(
+        fail(webview::kFail,
+             QStringLiteral("The page could not be printed on %1: %2").arg(printer, reason)));
 }
 
 int WebEngineBrowser::SetDispatchProperty(int dispId, const QVariant &value)

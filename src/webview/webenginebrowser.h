@@ -12,6 +12,7 @@
 #include <optional>
 
 class PaneMessage;
+class PrintJobs;
 class QPrinter;
 class QWebEngineProfile;
 class WebPage;
@@ -64,6 +65,8 @@ private:
     // Queues a job for the default printer, with the print dialog unless `quiet`.
     int queuePrint(bool quiet);
     void startNextPrint();
+    void printed(bool ok);
+    void printJobEnded(const QString &printer, bool done, const QString &reason);
     void loadEnded(bool shown);
     void processEnded(QWebEnginePage::RenderProcessTerminationStatus status);
     void reloadAfterMessage();
@@ -75,6 +78,14 @@ private:
     PaneMessage *m_message = nullptr;
     Preload m_preload; // until the first navigation to its address
     QHash<int, QString> m_descriptions;
-    std::deque<std::unique_ptr<QPrinter>> m_printQueue;
-    std::unique_ptr<QPrinter> m_printing;
+    // A job's printer; one for the printer itself (not a file the print dialog chose) writes
+    // the engine's output to `document`, which then goes to the print server.
+    struct PrintRequest
+    {
+        std::unique_ptr<QPrinter> printer;
+        QString document;
+    };
+    std::deque<PrintRequest> m_printQueue;
+    PrintRequest m_printing;
+    PrintJobs *m_printJobs = nullptr; // made with the first job that goes to the print server
 };

@@ -245,7 +245,7 @@ TEST_F(Decision, AStampThatIsNoRegularFileIsAnErrorAtOnce)
 
 TEST_F(Decision, UndeterminedTimeZoneStopsTheDecision)
 {
-    platform::FixedTimeZone broken(platform::TIME_ZONE_ID_INVALID, {});
+    testsupport::FixedTimeZone broken(platform::TIME_ZONE_ID_INVALID, {});
     env.timeZone = &broken;
     try {
         decide({"http://intra/", "/F"});
@@ -258,7 +258,7 @@ TEST_F(Decision, UndeterminedTimeZoneStopsTheDecision)
 
 TEST_F(Decision, ZoneWithoutDaylightSavingConverts)
 {
-    platform::FixedTimeZone tokyo(platform::TIME_ZONE_ID_UNKNOWN, {-540, 0, 0});
+    testsupport::FixedTimeZone tokyo(platform::TIME_ZONE_ID_UNKNOWN, {-540, 0, 0});
     env.timeZone = &tokyo;
     directory.loginUtc = dates::EncodeDate(2026, 2, 8) + 20 / 24.0; // 05:00 on the 9th in Tokyo
     EXPECT_EQ(decide({"http://intra/", "/N"}), Outcome::End);
@@ -289,8 +289,8 @@ TEST_F(Decision, ThePreviousLoginKeepsItsDayAcrossADaylightSavingChange)
     for (const auto &row : rows) {
         testsupport::ScopedEnv tz("TZ", row.tz);
         tzset();
-        const auto zone = platform::systemTimeZoneAt(row.now);
-        env.timeZone = zone.get();
+        const testsupport::SystemZoneAt zone(row.now);
+        env.timeZone = &zone;
         today(row.month, row.day);
         directory.loginUtc = 25569.0 + double(row.login) / 86400.0;
         EXPECT_EQ(decide({"http://intra/", "/N"}), row.outcome) << row.name;

@@ -92,15 +92,15 @@ TEST_F(DecisionRecord, EachOutcomeWithTheFieldsItReached)
         const char *name;
         QStringList args;
         std::optional<QByteArray> stamp;
-        platform::FixedTimeZone zone;
+        testsupport::FixedTimeZone zone;
         const char *message;
         platform::LogPriority priority;
         Fields fields; // beyond the URL
     };
     using P = platform::LogPriority;
-    const platform::FixedTimeZone daylight(platform::TIME_ZONE_ID_DAYLIGHT, {300, 0, -60});
-    const platform::FixedTimeZone east(platform::TIME_ZONE_ID_UNKNOWN, {-330, 0, 0});
-    const platform::FixedTimeZone unknown(platform::TIME_ZONE_ID_INVALID, {});
+    const testsupport::FixedTimeZone daylight(platform::TIME_ZONE_ID_DAYLIGHT, {300, 0, -60});
+    const testsupport::FixedTimeZone east(platform::TIME_ZONE_ID_UNKNOWN, {-330, 0, 0});
+    const testsupport::FixedTimeZone unknown(platform::TIME_ZONE_ID_INVALID, {});
     const Row rows[] = {
         {"force mode shows, in daylight-saving time",
          {"http://intra/news", "/f"},

@@ -380,9 +380,6 @@ TEST(Button, ReadOnlyAndClampedProperties)
     EXPECT_EQ(b.Spacing(), 255);
     b.setSpacing(-4);
     EXPECT_EQ(b.Spacing(), 0);
-    EXPECT_EQ(b.size(), QSize(73, 25));
-    EXPECT_TRUE(b.TabStop());
-    EXPECT_EQ(b.Color(), framework::clWindow);
 }
 
 } // namespace

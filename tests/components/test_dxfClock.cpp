@@ -1,6 +1,7 @@
 #include "components/dxfClock.h"
 #include "components/timeformat.h"
 #include "dates/dates.h"
+#include "testsupport.h"
 #include "widgettest.h"
 
 #include <gtest/gtest.h>
@@ -26,32 +27,34 @@ struct FakeTime
     }
 };
 
-TEST(Clock, NewClockIsInactiveAtMidnight)
-{
-    TdxfClock clock;
-    EXPECT_EQ(clock.size(), QSize(65, 19));
-    EXPECT_FALSE(clock.Active());
-    EXPECT_FALSE(clock.Timer()->isActive());
-    EXPECT_EQ(clock.Timer()->interval(), 250);
-    EXPECT_EQ(clock.FormattedTime(), QStringLiteral("00:00:00"));
-    EXPECT_EQ(clock.BevelInner(), TCustomPanel::bvLowered);
-    EXPECT_EQ(clock.BevelOuter(), TCustomPanel::bvRaised);
-    EXPECT_EQ(clock.Color(), framework::clSilver);
-    EXPECT_EQ(clock.BorderColor(), framework::clSilver);
-}
-
 TEST(Clock, ActivationShowsTheTimeAtOnceAndDeactivationZero)
 {
     FakeTime t;
     t.now = at(2026, 12, 8, 12, 34, 56);
     TdxfClock clock;
     clock.setTimeSource(t.source());
+    // Before its activation the clock stands at midnight, whatever the time.
+    EXPECT_EQ(clock.FormattedTime(), QStringLiteral("00:00:00"));
     clock.setActive(true);
     EXPECT_TRUE(clock.Timer()->isActive());
     EXPECT_EQ(clock.FormattedTime(), QStringLiteral("12:34:56"));
     clock.setActive(false);
     EXPECT_EQ(clock.ClockTime(), 0.0);
     EXPECT_FALSE(clock.Timer()->isActive());
+}
+
+// Nothing but the clock's own timer moves it on: the test only changes the time it reads.
+TEST(Clock, ItsTimerKeepsAnActiveClockOnTime)
+{
+    FakeTime t;
+    t.now = at(2026, 12, 8, 12, 34, 56);
+    TdxfClock clock;
+    clock.setTimeSource(t.source());
+    clock.setActive(true);
+    t.now = at(2026, 12, 8, 12, 34, 58);
+    EXPECT_TRUE(waitFor([&] { return clock.FormattedTime() == QLatin1String("12:34:58"); },
+                        testsupport::scaled(10000)))
+        << clock.FormattedTime().toStdString();
 }
 
 struct OffsetRow
@@ -141,7 +144,6 @@ TEST(Clock, RepaintsOncePerSecondNotPerTick)
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     clock->setActive(true);
-    clock->Timer();
     PaintCounter paints(clock);
     settle();
     paints.count = 0;
@@ -299,6 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(HandOptionsCopy, TakesTheSettingsAndKeepsItsClock)
 {
     TdxfClock clock;
+    clock.HandOptions()->setMinHandLenght(30); // a copy takes every setting, defaults too
     TdxfHandOptions other;
     other.setHourHandColor(framework::clNavy);
     other.setSecHandLenght(40);

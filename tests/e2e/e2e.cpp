@@ -219,11 +219,11 @@ Background::Background(const Run &run, const QStringList &args, bool milestones)
     m_process.setStandardInputFile(QProcess::nullDevice());
     m_process.setStandardOutputFile(m_files.filePath(QStringLiteral("stdout")));
     m_process.setStandardErrorFile(m_files.filePath(QStringLiteral("stderr")));
+    const QString program = run.program.isEmpty() ? QStringLiteral(LDPN_PATH) : run.program;
     if (run.wrapper.isEmpty())
-        m_process.start(QStringLiteral(LDPN_PATH), args);
+        m_process.start(program, args);
     else
-        m_process.start(run.wrapper.first(),
-                        run.wrapper.mid(1) + QStringList{QStringLiteral(LDPN_PATH)} + args);
+        m_process.start(run.wrapper.first(), run.wrapper.mid(1) + QStringList{program} + args);
     m_process.waitForStarted(scaled(30000));
 }
 
@@ -310,6 +310,62 @@ QByteArray commandOutput(const QString &program, const QStringList &args)
 bool haveCommand(const QString &name)
 {
     return !commandOutput(QStringLiteral("sh"), {"-c", "command -v " + name}).isEmpty();
+}
+
+ProgramTree::ProgramTree(const QStringList &leaving)
+{
+    const QDir build(QFileInfo(QStringLiteral(LDPN_PATH)).dir());
+    const QDir libraries(build.filePath(QStringLiteral("../lib/daypane")));
+    QDir root(m_root.path());
+    if (!root.mkpath(QStringLiteral("bin")) || !root.mkpath(QStringLiteral("lib/daypane")))
+        return;
+    // Copies, not links: the program finds its modules beside the path it was started from.
+    if (!QFile::copy(QStringLiteral(LDPN_PATH), ldpn()))
+        return;
+    for (const QString &name : libraries.entryList(QDir::Files)) {
+        if (!leaving.contains(name) &&
+            !QFile::copy(libraries.filePath(name), QDir(this->libraries()).filePath(name)))
+            return;
+    }
+    m_made = true;
+}
+
+QString boxText(const Window &box, Background *owner)
+{
+    QString text;
+    waitFor(
+        [&] {
+            // Where the box is now: it may have been placed again after it first appeared.
+            const QString info =
+                QString::fromUtf8(output(QStringLiteral("xwininfo"), {"-id", box.id}));
+            const auto value = [&info](const char *label) {
+                const qsizetype at = info.indexOf(QLatin1String(label));
+                return at < 0 ? -1
+                              : info.mid(at + qsizetype(qstrlen(label)))
+                                    .section(QLatin1Char('\n'), 0, 0)
+                                    .trimmed()
+                                    .toInt();
+            };
+            const int x = value("Absolute upper-left X:"), y = value("Absolute upper-left Y:");
+            if (x < 0 || y < 0)
+                return false;
+            // Again until it takes: a box that has only just appeared, or a busy machine, may
+            // miss the clicks or spread them too far apart.
+            commandOutput(QStringLiteral("xdotool"),
+                          {"mousemove", QString::number(x + 70), QString::number(y + 17), "click",
+                           "--repeat", "3", "--delay", "30", "1"});
+            text = QString::fromUtf8(
+                commandOutput(QStringLiteral("xclip"),
+                              {"-o", "-selection", "primary", "-target", "UTF8_STRING"}));
+            return !text.isEmpty();
+        },
+        20000, [owner] { return owner != nullptr && !owner->running(); });
+    return text;
+}
+
+void pressKey(const Window &window, const QString &key)
+{
+    commandOutput(QStringLiteral("xdotool"), {"windowfocus", "--sync", window.id, "key", key});
 }
 
 void installRecordingOpener(Run &run, const QString &record)

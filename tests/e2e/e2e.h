@@ -41,6 +41,8 @@ struct Run
     QStringList wrapper;
     // Logging rules besides the milestones' (for example "daypane.page=true").
     QString loggingRules;
+    // The program to start, when not the build's own ldpn (a copy in a tree of its own).
+    QString program;
     explicit Run(const char *fakeTime = "2026-07-19 10:00:00");
     // Adds switches to the engine's command line (QTWEBENGINE_CHROMIUM_FLAGS).
     void addEngineFlags(const QString &flags);
@@ -89,6 +91,21 @@ private:
 QByteArray commandOutput(const QString &program, const QStringList &args);
 bool haveCommand(const QString &name);
 
+// A copy of the build's program folders (bin/ldpn and lib/daypane, as installed) without the
+// files named in `leaving`: the program as a package missing a part of itself finds it.
+class ProgramTree
+{
+public:
+    explicit ProgramTree(const QStringList &leaving);
+    bool made() const { return m_made; }
+    QString ldpn() const { return m_root.filePath(QStringLiteral("bin/ldpn")); }
+    QString libraries() const { return m_root.filePath(QStringLiteral("lib/daypane")); }
+
+private:
+    QTemporaryDir m_root;
+    bool m_made = false;
+};
+
 // Puts a recording `xdg-open` first on the run's PATH: what the program hands the desktop
 // appears, whole, in the file `record`.
 void installRecordingOpener(Run &run, const QString &record);
@@ -134,6 +151,13 @@ private:
 // 0 looks once). Gives up at once when `owner`, the program that should show it, has ended.
 std::optional<Window> waitForWindow(const QString &part, int timeoutMs = 20000,
                                     Background *owner = nullptr);
+
+// The text of a message box as a user copies it: a triple click on its first line selects the
+// whole text, which is then read from the selection (xclip). Empty when nothing came within the
+// (scaled) limit, or `owner` ended first.
+QString boxText(const Window &box, Background *owner = nullptr);
+// Gives `window` the keyboard and presses `key` there (xdotool's names: "Return").
+void pressKey(const Window &window, const QString &key);
 
 // Runs ldpn in the background, its output going to files, with its start-up milestones on
 // standard error unless `milestones` is false; ends it when destroyed.

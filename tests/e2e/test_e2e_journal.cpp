@@ -311,6 +311,8 @@ TEST_F(Records, AShownPagePrintedAndLeftByExitAndTheManualsQueries)
     ASSERT_TRUE(
         e2e::waitFor([&] { return jobs() == before + 1; }, 60000, [&] { return !ldpn.running(); }))
         << shown(records()) << ldpn.err().toStdString();
+    // Printed once the print server says the job is done.
+    ASSERT_TRUE(waitForAction("printed", 1, ldpn)) << shown(records()) << ldpn.err().toStdString();
     clickAt(w->x + 81 + 68, w->y + 2 + 11);
     ASSERT_TRUE(ldpn.waitForEnd()) << ldpn.err().toStdString();
     EXPECT_EQ(ldpn.exitCode(), 0);
@@ -368,6 +370,52 @@ TEST_F(Records, AShownPagePrintedAndLeftByExitAndTheManualsQueries)
             EXPECT_FALSE(out.trimmed().isEmpty()) << query.toStdString();
         }
     }
+}
+
+// The printer takes the job and then gives it up: after Print was accepted, the box says so with
+// the printer's reason, the record is an error that carries it, and the window stays.
+TEST_F(Records, AJobThePrinterGivesUpIsNotPrintedABoxAnErrorRecordAndTheWindowStays)
+{
+    const QString failing = qEnvironmentVariable("DAYPANE_TEST_FAILING_PRINTER");
+    if (failing.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+        GTEST_SKIP() << "runs under with_cups_printer.sh and with-xvfb.sh";
+    for (const char *tool : {"xdotool", "xclip"})
+        if (!e2e::haveCommand(QLatin1String(tool)))
+            GTEST_SKIP() << tool << " is not installed (package " << tool << ")";
+    ASSERT_TRUE(startJournal()) << m_why;
+    e2e::Run run;
+    run.useDisplay();
+    // The user's default printer, as CUPS takes it from the environment.
+    run.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER") << "PRINTER=" + failing;
+    const QString url = writePage(m_files);
+    e2e::Background ldpn(run, {url, "/N"});
+    const auto w = windowWithPage(ldpn);
+    ASSERT_TRUE(w.has_value());
+
+    clickAt(w->x + 217 + 68, w->y + 2 + 11);
+    const QString reason =
+        "The page could not be printed on " + failing + ": the paper tray is on fire";
+    // The engine makes the document first, and the printer tries it: slow on a busy machine.
+    ASSERT_TRUE(ldpn.waitForLine((reason + '.').toUtf8(), 90000))
+        << shown(records()) << ldpn.err().toStdString();
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 20000, &ldpn);
+    ASSERT_TRUE(box.has_value()) << ldpn.err().toStdString();
+    EXPECT_EQ(e2e::boxText(*box, &ldpn).toStdString(), (reason + '.').toStdString());
+    e2e::pressKey(*box, QStringLiteral("Return"));
+    ASSERT_TRUE(e2e::waitFor([] { return !e2e::waitForWindow(QStringLiteral("Daypane"), 0); },
+                             20000, [&] { return !ldpn.running(); }))
+        << "Enter did not dismiss the box";
+    EXPECT_TRUE(ldpn.running()) << "the window did not stay: " << ldpn.err().toStdString();
+    EXPECT_TRUE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
+
+    const QList<QJsonObject> list = records();
+    EXPECT_EQ(actionsOf(list), (QStringList{"decision show", "shown", "loaded", "print-failed"}))
+        << shown(list);
+    expectEveryRecordNames(list, url, "normal");
+    const QJsonObject failed = list.value(3);
+    EXPECT_EQ(field(failed, "PRIORITY"), "3") << shown({failed});
+    EXPECT_EQ(field(failed, "MESSAGE"), "Page not printed: " + url + ": " + reason);
+    EXPECT_EQ(field(failed, "DAYPANE_ERROR"), reason);
 }
 
 TEST_F(Records, TheAboutBoxAndOpenInFullBrowser)

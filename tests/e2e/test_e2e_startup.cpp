@@ -1,6 +1,7 @@
 #include "app/phasetwo.h"
 #include "e2e.h"
 
+#include <QDir>
 #include <QFile>
 #include <QLocalSocket>
 #include <QMetaObject>
@@ -21,6 +22,26 @@ namespace {
 bool onADisplay()
 {
     return !qEnvironmentVariableIsEmpty("DISPLAY");
+}
+
+// What a case that reads and dismisses a box needs besides the display; empty when all is there.
+std::string missingBoxTools()
+{
+    if (!e2e::haveCommand(QStringLiteral("xdotool")))
+        return "xdotool is not installed (package xdotool)";
+    if (!e2e::haveCommand(QStringLiteral("xclip")))
+        return "xclip is not installed (package xclip)";
+    return {};
+}
+
+// The lines of standard error that name `file`.
+QList<QByteArray> linesNaming(const QByteArray &err, const QByteArray &file)
+{
+    QList<QByteArray> named;
+    for (const QByteArray &line : err.split('\n'))
+        if (line.contains(file))
+            named << line;
+    return named;
 }
 
 // A display reached over TCP that passes the first `forwarded` connections on to the test's
@@ -341,21 +362,108 @@ TEST(Startup, TheEndingPathLoadsNoGuiLibrary)
     EXPECT_TRUE(r.err.contains("libQt6Core")); // the trace itself works
 }
 
-TEST(Startup, ErrorOnADisplayShowsTheBoxAndNoWindow)
+// A decision error on a display: the line on standard error, then the box with the program's
+// title and the same text, which waits for the user; Enter dismisses it and the program ends
+// with status 1, never having made the window.
+TEST(Startup, ADecisionErrorOnADisplayIsABoxThatEnterDismissesWithStatusOne)
 {
     if (!onADisplay())
         GTEST_SKIP() << "needs the virtual display the test runs on";
+    if (const std::string missing = missingBoxTools(); !missing.empty())
+        GTEST_SKIP() << missing;
     e2e::Run run;
     run.useDisplay();
     e2e::Background ldpn(run, {"http://intra/", "abc"});
+    const QByteArray line = "'abc' is not a valid integer value.";
     // The line comes before the box.
-    ASSERT_TRUE(ldpn.waitForLine("'abc' is not a valid integer value."))
-        << ldpn.err().toStdString();
+    ASSERT_TRUE(ldpn.waitForLine(line)) << ldpn.err().toStdString();
     const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 20000, &ldpn);
     ASSERT_TRUE(box.has_value()) << ldpn.err().toStdString();
     EXPECT_EQ(box->name, QStringLiteral("Daypane"));
+    EXPECT_EQ(e2e::boxText(*box, &ldpn).toStdString(), line.toStdString());
+    EXPECT_TRUE(ldpn.running()) << "the box did not wait for the user";
     // An error never makes the window.
     EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
+
+    e2e::pressKey(*box, QStringLiteral("Return"));
+    ASSERT_TRUE(ldpn.waitForEnd()) << "Enter did not dismiss the box";
+    EXPECT_EQ(ldpn.exitCode(), 1);
+    EXPECT_FALSE(ldpn.crashed());
+    EXPECT_EQ(ldpn.err().count(line + '\n'), 1) << ldpn.err().toStdString();
+    EXPECT_FALSE(ldpn.err().contains("window shown")) << ldpn.err().toStdString();
+}
+
+// A package that lost its window module: a login that would show the window or an error box
+// ends with one line naming the file and status 1, without a crash and without a window; a
+// decision error still says what it was first.
+TEST(Startup, WithoutTheWindowModuleALoginThatWouldShowSomethingEndsNamingTheFile)
+{
+    const e2e::ProgramTree tree({QStringLiteral("libdaypane-gui.so")});
+    ASSERT_TRUE(tree.made());
+    const struct
+    {
+        const char *name;
+        QStringList args;
+        bool display;
+        QByteArray firstLine; // what comes before the module's line, besides the directory's
+    } cases[] = {
+        {"a due page on a display", {"http://intra/", "/F"}, true, {}},
+        {"a decision error on a display",
+         {"http://intra/", "abc"},
+         true,
+         "'abc' is not a valid integer value.\n"},
+        {"a due page without a display", {"http://intra/", "/F"}, false, {}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        e2e::Run run;
+        run.program = tree.ldpn();
+        if (c.display && onADisplay())
+            run.useDisplay();
+        e2e::Background ldpn(run, c.args);
+        ASSERT_TRUE(ldpn.waitForEnd()) << ldpn.err().toStdString();
+        EXPECT_EQ(ldpn.exitCode(), 1);
+        EXPECT_FALSE(ldpn.crashed());
+        QByteArray err = ldpn.err();
+        const QList<QByteArray> named = linesNaming(err, "libdaypane-gui.so");
+        ASSERT_EQ(named.size(), 1) << err.toStdString();
+        EXPECT_TRUE(named.first().startsWith("ldpn: ")) << err.toStdString();
+        if (err.startsWith(e2e::kNoNetWareClient))
+            err.remove(0, e2e::kNoNetWareClient.size());
+        err.remove(0, err.indexOf('\n') + 1); // the decision's milestone
+        EXPECT_TRUE(err.startsWith(c.firstLine + named.first() + '\n')) << err.toStdString();
+        EXPECT_FALSE(err.contains("window shown")) << err.toStdString();
+    }
+}
+
+// A package that lost its web view plugin: the page is due, the box on the display names the
+// missing file (and standard error has the same line), and once dismissed the program ends
+// with status 1; the window never appears.
+TEST(Startup, WithoutTheWebViewPluginTheBoxNamesItAndTheProgramEndsWithStatusOne)
+{
+    if (!onADisplay())
+        GTEST_SKIP() << "needs the virtual display the test runs on";
+    if (const std::string missing = missingBoxTools(); !missing.empty())
+        GTEST_SKIP() << missing;
+    const e2e::ProgramTree tree({QStringLiteral("libdaypane_webview.so")});
+    ASSERT_TRUE(tree.made());
+    e2e::Run run;
+    run.program = tree.ldpn();
+    run.useDisplay();
+    e2e::Background ldpn(run, {"http://intra/", "/F"});
+    const auto box = e2e::waitForWindow(QStringLiteral("Daypane"), 30000, &ldpn);
+    ASSERT_TRUE(box.has_value()) << ldpn.err().toStdString();
+    const QString text = e2e::boxText(*box, &ldpn);
+    EXPECT_TRUE(text.contains(QDir(tree.libraries()).filePath("libdaypane_webview.so")))
+        << text.toStdString();
+    EXPECT_TRUE(ldpn.err().contains('\n' + text.toUtf8() + '\n')) << ldpn.err().toStdString();
+    EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Last Login"), 0).has_value());
+
+    e2e::pressKey(*box, QStringLiteral("Return"));
+    ASSERT_TRUE(ldpn.waitForEnd()) << "Enter did not dismiss the box";
+    EXPECT_EQ(ldpn.exitCode(), 1);
+    EXPECT_FALSE(ldpn.crashed());
+    EXPECT_FALSE(ldpn.err().contains("window shown")) << ldpn.err().toStdString();
 }
 
 } // namespace

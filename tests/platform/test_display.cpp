@@ -187,7 +187,7 @@ TEST(DisplayConnection, AServerThatTakesTheConnectionAndNeverAnswersIsLeftInTime
 }
 
 // The platform chosen for each kind of session, with stand-ins for the servers: the X display
-// ":1" and the Wayland display "wayland-1" answer as each row says.
+// ":1" and the Wayland display "wayland-1" (or Qt's default "wayland-0") answer as each row says.
 TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
 {
     struct Row
@@ -197,10 +197,13 @@ TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
         DisplayAnswer x, w;
         PlatformChoice::Kind kind;
         QByteArray platform;
-        bool silentReason = false;
+        const char *why = ""; // the reason given with None, when there is more to say
+        QByteArray runtime = "/run/user/7";
     };
     using A = DisplayAnswer;
     using K = PlatformChoice;
+    const char *silentX = "the X display :1 takes connections but does not answer";
+    const char *silentWayland = "the Wayland display wayland-1 takes connections but does not answer";
     const Row rows[] = {
         {"X11 alone", "", ":1", "", A::Answers, A::Absent, K::X11, "xcb"},
         {"Xwayland beside Wayland: X11, where the window stays on top", "", ":1", "wayland-1",
@@ -212,9 +215,19 @@ TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
          A::Answers, K::Wayland, "wayland"},
         {"nothing at all", "", "", "", A::Absent, A::Absent, K::None, ""},
         {"a dead X server alone", "", ":1", "", A::Absent, A::Absent, K::None, ""},
-        {"a silent X server alone", "", ":1", "", A::Silent, A::Absent, K::None, "", true},
+        {"a silent X server alone", "", ":1", "", A::Silent, A::Absent, K::None, "", silentX},
         {"a silent compositor alone", "", "", "wayland-1", A::Absent, A::Silent, K::None, "",
-         true},
+         silentWayland},
+        {"a silent X server beside a silent compositor: X is named", "", ":1", "wayland-1",
+         A::Silent, A::Silent, K::None, "", silentX},
+        {"a dead X server beside a silent compositor: the compositor is named", "", ":1",
+         "wayland-1", A::Absent, A::Silent, K::None, "", silentWayland},
+        {"a compositor's socket without WAYLAND_DISPLAY is no Wayland session", "", "", "",
+         A::Absent, A::Answers, K::None, ""},
+        {"WAYLAND_DISPLAY as a path needs no runtime folder", "", "", "/run/user/7/wayland-1",
+         A::Absent, A::Answers, K::Wayland, "wayland", "", ""},
+        {"a Wayland name without a runtime folder cannot be found", "", "", "wayland-1",
+         A::Absent, A::Answers, K::None, "", "", ""},
         {"an empty QT_QPA_PLATFORM is unset", " ", "", "wayland-1", A::Absent, A::Answers,
          K::Wayland, "wayland"},
         {"xcb;wayland with no DISPLAY: Qt goes on to Wayland", "xcb;wayland", "", "wayland-1",
@@ -222,9 +235,16 @@ TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
         {"xcb;wayland with a dead X server", "xcb;wayland", ":1", "wayland-1", A::Absent,
          A::Answers, K::AsGiven, ""},
         {"xcb given, a silent X server would hang Qt", "xcb", ":1", "", A::Silent, A::Absent,
-         K::None, "", true},
+         K::None, "", silentX},
+        {"xcb given with a display of its own: DISPLAY is not looked at", "xcb:displayname=:5",
+         ":1", "", A::Silent, A::Absent, K::AsGiven, ""},
+        {"wayland given without WAYLAND_DISPLAY: Qt's wayland-0, silent, would hang Qt",
+         "wayland", "", "", A::Absent, A::Silent, K::None, "",
+         "the Wayland display wayland-0 takes connections but does not answer"},
         {"wayland given beside X11", "wayland", ":1", "wayland-1", A::Answers, A::Answers,
          K::AsGiven, ""},
+        {"wayland given where no socket can be found: Qt says why", "wayland", "", "wayland-1",
+         A::Absent, A::Silent, K::AsGiven, "", "", ""},
         {"a platform without a server", "offscreen", "", "", A::Absent, A::Absent, K::AsGiven,
          ""},
         {"given names that nothing answers: Qt says why", "wayland;xcb", "", "", A::Absent,
@@ -235,21 +255,21 @@ TEST(PlatformChoice, FollowsTheSessionAndObeysTheUser)
         session.platform = row.qpa;
         session.x11Display = row.display;
         session.waylandDisplay = row.wayland;
-        session.runtimeDir = "/run/user/7";
+        session.runtimeDir = row.runtime;
         DisplayProbes probes;
         probes.x11 = [&row](const QByteArray &d) {
             EXPECT_EQ(d, row.display) << row.name;
             return row.x;
         };
         probes.wayland = [&row](const QString &socket) {
-            return socket == QLatin1String("/run/user/7/wayland-1") ? row.w : DisplayAnswer::Absent;
+            const bool known = socket == QLatin1String("/run/user/7/wayland-1") ||
+                               socket == QLatin1String("/run/user/7/wayland-0");
+            return known ? row.w : DisplayAnswer::Absent;
         };
         const PlatformChoice c = choosePlatform(session, probes);
         EXPECT_EQ(c.kind, row.kind) << row.name;
         EXPECT_EQ(c.platform, row.platform) << row.name;
-        EXPECT_EQ(c.reason.contains(QLatin1String("takes connections but does not answer")),
-                  row.silentReason)
-            << row.name << ": " << c.reason.toStdString();
+        EXPECT_EQ(c.reason, QLatin1String(row.why)) << row.name << ": " << c.reason.toStdString();
     }
 }
 

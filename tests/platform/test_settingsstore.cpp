@@ -104,14 +104,24 @@ TEST(PosixSettings, UnknownKeysDoNotOpenAndTheRootOpensEmpty)
     EXPECT_EQ(root->value("RegisteredOwner").status, RegValue::Status::Missing);
 }
 
-TEST(MemorySettings, KeysMatchCaseInsensitivelyWithOrWithoutLeadingBackslash)
+// The key paths as the components spell them: any case, with or without a leading backslash.
+TEST(PosixSettings, KeyPathsMatchWithoutRegardToCaseOrALeadingBackslash)
 {
-    MemorySettingsStore store;
-    store.setValue(RegRoot::HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor", "Owner", "Ann");
-    auto key = store.openKey(RegRoot::HKEY_LOCAL_MACHINE, "\\software\\vendor");
-    ASSERT_NE(key, nullptr);
-    EXPECT_EQ(key->value("owner").text, "Ann");
-    EXPECT_EQ(store.openKey(RegRoot::HKEY_CURRENT_USER, "SOFTWARE\\Vendor"), nullptr);
+    QTemporaryDir home;
+    testsupport::ScopedEnv h("HOME", home.path().toLocal8Bit());
+    testsupport::ScopedEnv d("XDG_DATA_HOME", nullptr);
+    for (const char *path :
+         {"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+          "\\SOFTWARE\\MICROSOFT\\WINDOWS\\CURRENTVERSION\\EXPLORER\\SHELL FOLDERS",
+          "\\\\software\\microsoft\\windows\\currentversion\\explorer\\shell folders"}) {
+        auto key = systemSettings().openKey(RegRoot::HKEY_CURRENT_USER, QLatin1String(path));
+        ASSERT_NE(key, nullptr) << path;
+        EXPECT_EQ(key->value("LOCAL APPDATA").text, home.path() + "/.local/share") << path;
+    }
+    // The per-user key is not a machine key, and a path with more after it names another key.
+    EXPECT_EQ(systemSettings().openKey(RegRoot::HKEY_LOCAL_MACHINE, kShellFoldersKey), nullptr);
+    EXPECT_EQ(systemSettings().openKey(RegRoot::HKEY_CURRENT_USER, kShellFoldersKey + "\\x"),
+              nullptr);
 }
 
 } // namespace

@@ -27,7 +27,7 @@ TEST_P(ZoneTest, ReportsKindAndBiasOfTheInstant)
     testsupport::ScopedEnv tz("TZ", c.tz);
     tzset();
     TimeZoneInformation info{};
-    const std::uint32_t r = systemTimeZoneAt(c.instant)->GetTimeZoneInformation(info);
+    const std::uint32_t r = systemTimeZone().GetTimeZoneInformationAt(c.instant, info);
     EXPECT_EQ(r, c.result);
     const int bias = r == TIME_ZONE_ID_DAYLIGHT ? info.Bias + info.DaylightBias : info.Bias;
     EXPECT_EQ(bias, c.currentBias);
@@ -60,7 +60,7 @@ TEST(ZoneTest, DaylightBiasIsTheDifferenceToStandardTime)
     testsupport::ScopedEnv tz("TZ", "America/New_York");
     tzset();
     TimeZoneInformation info{};
-    ASSERT_EQ(systemTimeZoneAt(kSummer)->GetTimeZoneInformation(info), TIME_ZONE_ID_DAYLIGHT);
+    ASSERT_EQ(systemTimeZone().GetTimeZoneInformationAt(kSummer, info), TIME_ZONE_ID_DAYLIGHT);
     EXPECT_EQ(info.Bias, 300);
     EXPECT_EQ(info.DaylightBias, -60);
 }

@@ -3,6 +3,7 @@
 #include "app/programvalues.h"
 #include "app/startupenvironment.h"
 #include "directory/directory.h"
+#include "doubles.h"
 
 #include <QLocale>
 #include <QTemporaryDir>
@@ -42,7 +43,7 @@ public:
 // temporary folder as LocalAppData; the program-wide values start empty.
 struct ScriptedStartup
 {
-    ScriptedStartup(platform::LocalTime now, platform::FixedTimeZone timeZone)
+    ScriptedStartup(platform::LocalTime now, testsupport::FixedTimeZone timeZone)
         : clock(now), zone(timeZone)
     {
         programValues() = {};
@@ -58,9 +59,9 @@ struct ScriptedStartup
     QString stampFile() const { return dir.filePath("dpn.qcf"); }
 
     QTemporaryDir dir;
-    platform::MemorySettingsStore store;
-    platform::FixedClock clock;
-    platform::FixedTimeZone zone;
+    testsupport::MemorySettingsStore store;
+    testsupport::FixedClock clock;
+    testsupport::FixedTimeZone zone;
     ScriptedDirectory directory;
     StartupEnvironment env;
 };

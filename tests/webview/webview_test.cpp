@@ -198,12 +198,12 @@ TEST_F(WebBrowserControl, PrintWithoutDefaultPrinterFailsAndTheControlStaysUsabl
     EXPECT_TRUE(waitForCompleted(2));
 }
 
-// Jobs the private CUPS server has finished (see with_cups_printer.sh).
+// Jobs the private CUPS server's default printer has finished (see with_cups_printer.sh).
 int completedPrintJobs()
 {
     QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"),
-                 {QStringLiteral("-W"), QStringLiteral("completed"), QStringLiteral("-o")});
+    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("completed"),
+                                            QStringLiteral("-o"), QStringLiteral("DaypanePDF")});
     if (!lpstat.waitForFinished(10000))
         return -1;
     const QList<QByteArray> lines = lpstat.readAllStandardOutput().trimmed().split('\n');
@@ -225,6 +225,10 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
     EXPECT_TRUE(QTest::qWaitFor([] { return completedPrintJobs() >= 2; }, 30000));
     EXPECT_EQ(completedPrintJobs(), 2);
+    // Each is reported printed once the server says it is done.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return m_log.events.count(QStringLiteral("printed")) >= 2; },
+                                testsupport::scaled(30000)));
+    EXPECT_EQ(m_log.events.count(QStringLiteral("printed")), 2);
     EXPECT_TRUE(m_log.printFailures.isEmpty());
     // Each job's document, as it reached the printer, is a PDF of its own.
     const QDir dir(spool);
@@ -235,6 +239,43 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
         EXPECT_TRUE(file.read(5).startsWith("%PDF")) << name.toStdString();
     }
+}
+
+// Print is accepted, and the failure comes afterwards with the reason: a printer that takes the
+// job and then gives it up (its device says why), and one that takes no job at all. Nothing is
+// reported printed, and the control stays usable.
+TEST_F(WebBrowserControl, PrintThatThePrinterFailsAfterAcceptingItSaysWhy)
+{
+    const QString failing = qEnvironmentVariable("DAYPANE_TEST_FAILING_PRINTER");
+    const QString rejecting = qEnvironmentVariable("DAYPANE_TEST_REJECTING_PRINTER");
+    if (failing.isEmpty() || rejecting.isEmpty())
+        GTEST_SKIP() << "no test printers; run through with_cups_printer.sh";
+    const QString path = page("print.html", "<html><body><h1>Daypane</h1></body></html>");
+    ASSERT_EQ(navigate(path), webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1));
+    const struct
+    {
+        QString printer;
+        const char *reason;
+    } rows[] = {{failing, "the paper tray is on fire"}, {rejecting, "not accepting jobs"}};
+    for (const auto &row : rows) {
+        SCOPED_TRACE(row.printer.toStdString());
+        // The user's default printer, as CUPS takes it from the environment.
+        testsupport::ScopedEnv printer("PRINTER", row.printer.toUtf8());
+        m_log.printFailures.clear();
+        EXPECT_EQ(execWB(webview::OLECMDID_PRINT, webview::OLECMDEXECOPT_DONTPROMPTUSER),
+                  webview::kOk);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !m_log.printFailures.isEmpty(); },
+                                    testsupport::scaled(60000)));
+        EXPECT_EQ(m_log.printFailures.size(), 1);
+        const QString text = errorText(m_log.printFailures.first());
+        EXPECT_TRUE(text.startsWith("The page could not be printed on " + row.printer + ": "))
+            << text.toStdString();
+        EXPECT_TRUE(text.contains(QLatin1String(row.reason))) << text.toStdString();
+    }
+    EXPECT_EQ(m_log.events.count(QStringLiteral("printed")), 0);
+    EXPECT_EQ(navigate(path), webview::kOk);
+    EXPECT_TRUE(waitForCompleted(2));
 }
 
 // The page loads while the window is built, and its download is reported when the window

@@ -23,15 +23,4 @@ public:
 
 const Clock &systemClock();
 
-class FixedClock : public Clock
-{
-public:
-    explicit FixedClock(LocalTime t) : m_time(t) {}
-    LocalTime now() const override { return m_time; }
-    void set(LocalTime t) { m_time = t; }
-
-private:
-    LocalTime m_time;
-};
-
 } // namespace platform

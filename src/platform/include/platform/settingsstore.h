@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -44,19 +43,5 @@ const SettingsStore &systemSettings();
 
 // Key paths compare case-insensitively, a leading backslash meaning the root.
 QString normalizedKeyPath(const QString &path);
-
-class MemorySettingsStore : public SettingsStore
-{
-public:
-    void setValue(RegRoot root, const QString &key, const QString &name, const QString &text,
-                  RegType type = RegType::REG_SZ);
-    void setFailing(RegRoot root, const QString &key, const QString &name);
-    void addKey(RegRoot root, const QString &key);
-    std::unique_ptr<SettingsKey> openKey(RegRoot root, const QString &path) const override;
-
-private:
-    using Values = QHash<QString, RegValue>;
-    QHash<QString, Values> m_keys[2];
-};
 
 } // namespace platform

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 
 namespace platform {
 
@@ -38,26 +37,5 @@ public:
 // The local zone (TZ, /etc/localtime), read as the C library reads it: at the current instant,
 // or at the one asked for.
 const TimeZoneQuery &systemTimeZone();
-
-// The same rules with a fixed current instant (seconds since 1970 UTC), for tests.
-std::unique_ptr<TimeZoneQuery> systemTimeZoneAt(std::int64_t unixSeconds);
-
-// A fixed answer, for tests.
-class FixedTimeZone : public TimeZoneQuery
-{
-public:
-    FixedTimeZone(std::uint32_t result, TimeZoneInformation info) : m_result(result), m_info(info)
-    {
-    }
-    std::uint32_t GetTimeZoneInformation(TimeZoneInformation &info) const override
-    {
-        info = m_info;
-        return m_result;
-    }
-
-private:
-    std::uint32_t m_result;
-    TimeZoneInformation m_info;
-};
 
 } // namespace platform

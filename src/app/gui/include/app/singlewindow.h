@@ -26,9 +26,6 @@ public:
     // The window to raise when a later start asks.
     void setWindow(QWidget *window) { m_window = window; }
 
-    // Where the meeting point lies, for the tests.
-    QString serverPath() const { return m_path; }
-
 private:
     void answer();
 

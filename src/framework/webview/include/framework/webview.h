@@ -149,10 +149,20 @@ inline IWebBrowserFactory *loadWebBrowserFactory(const QString &directory, QStri
                                      QCoreApplication::instance());
     QObject *root = loader->instance();
     IWebBrowserFactory *factory = qobject_cast<IWebBrowserFactory *>(root);
-    if (factory == nullptr && why != nullptr)
-        *why = root == nullptr
-                   ? loader->errorString()
-                   : QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
+    QString reason;
+    if (root == nullptr) {
+        // Qt's reason alone ("The shared library was not found.") would not say which file.
+        const QString file =
+            !loader->fileName().isEmpty()
+                ? loader->fileName()
+                : QDir::cleanPath(QDir(directory).filePath(
+                      QStringLiteral("lib%1.so").arg(QLatin1String(kPluginBaseName))));
+        reason = QStringLiteral("Cannot load the web view plugin %1: %2")
+                     .arg(QDir::toNativeSeparators(file), loader->errorString());
+    } else if (factory == nullptr)
+        reason = QStringLiteral("%1 is not the web browser plugin").arg(loader->fileName());
+    if (why != nullptr)
+        *why = reason;
     return factory;
 }
 
