@@ -274,25 +274,27 @@ void WebEngineBrowser::printed(bool ok)
         if (m_printJobs == nullptr) {
             m_printJobs = new PrintJobs(this);
             connect(m_printJobs, &PrintJobs::ended, this,
-                    [this](const QString &printer, int, bool done, const QString &reason) {
-                        printJobEnded(printer, done, reason);
+                    [this](const QString &printer, int job, bool done, const QString &reason) {
+                        printJobEnded(printer, job, done, reason);
                     });
         }
         m_printJobs->submit({job.document, job.printer->printerName(), job.printer->docName(),
                              jobOptionsOf(*job.printer)});
     } else if (m_events) {
-        m_events->printComplete(); // a file the print dialog chose
+        m_events->printComplete({}, {}); // a file the print dialog chose
     }
     startNextPrint();
 }
 
 // The print server's last word on a job: printed, refused, or given up by the printer.
-void WebEngineBrowser::printJobEnded(const QString &printer, bool done, const QString &reason)
+void WebEngineBrowser::printJobEnded(const QString &printer, int job, bool done,
+                                     const QString &reason)
 {
     if (m_events == nullptr)
         return;
     if (done) {
-        m_events->printComplete();
+        // Named as the print server names its jobs (lpstat, the server's own log).
+        m_events->printComplete(printer, QStringLiteral("%1-%2").arg(printer).arg(job));
         return;
     }
     m_events->printFailed(

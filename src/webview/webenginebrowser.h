@@ -66,7 +66,7 @@ private:
     int queuePrint(bool quiet);
     void startNextPrint();
     void printed(bool ok);
-    void printJobEnded(const QString &printer, bool done, const QString &reason);
+    void printJobEnded(const QString &printer, int job, bool done, const QString &reason);
     void loadEnded(bool shown);
     void processEnded(QWebEnginePage::RenderProcessTerminationStatus status);
     void reloadAfterMessage();

@@ -61,12 +61,12 @@ TEST_F(WindowRecords, PrintingAcceptedAndFailedBeforeOrAfterTheJobWasTaken)
     ASSERT_TRUE(start({"http://intra/news", "/N"}));
     BoxCatcher boxes;
     click(form->Button2);
-    browser().events->printComplete(); // the printer has the job
+    browser().events->printComplete("Office-2", "Office-2-17"); // the printer has printed it
     browser().execResult = int(0x80070709u);
     click(form->Button2);
     browser().events->printFailed(7);
     const QString refused = QStringLiteral("browser says %1").arg(int(0x80070709u));
-    EXPECT_EQ(actions(), (QStringList{"printed", "print-failed | " + refused,
+    EXPECT_EQ(actions(), (QStringList{"printed | Office-2 | Office-2-17", "print-failed | " + refused,
                                       "print-failed | browser says 7"}));
     EXPECT_EQ(boxes.texts, (QStringList{refused + ".", "browser says 7."}));
 }

@@ -329,7 +329,14 @@ TEST_F(Records, AShownPagePrintedAndLeftByExitAndTheManualsQueries)
     for (const QJsonObject &r : list.mid(1))
         EXPECT_EQ(field(r, "PRIORITY"), "6") << shown({r});
     EXPECT_EQ(field(list[1], "MESSAGE"), "Page shown: " + url);
-    EXPECT_EQ(field(list[3], "MESSAGE"), "Page printed: " + url);
+    // The print server's printer and job, as lpstat names them.
+    const QString printer = field(list[3], "DAYPANE_PRINTER");
+    EXPECT_FALSE(printer.isEmpty()) << shown({list[3]});
+    EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(printer) + "-[0-9]+$")
+                    .match(field(list[3], "DAYPANE_PRINT_JOB"))
+                    .hasMatch())
+        << shown({list[3]});
+    EXPECT_EQ(field(list[3], "MESSAGE"), "Page printed: " + url + " on " + printer);
     EXPECT_EQ(field(list[4], "MESSAGE"), "Page left by Exit: " + url);
 
     // The queries of the README and the manual, as they are printed there.

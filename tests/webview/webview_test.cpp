@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QRegularExpression>
 #include <QDirIterator>
 #include <QFile>
 #include <QLabel>
@@ -61,12 +62,17 @@ class EventLog : public webview::IWebBrowserEvents
 {
 public:
     QStringList events;
+    QStringList jobs; // "printer job" of each printed one
     QList<int> printFailures;
     int completed() const { return int(events.count(QStringLiteral("complete"))); }
     void downloadBegin() override { events << QStringLiteral("begin"); }
     void downloadComplete() override { events << QStringLiteral("complete"); }
     void printFailed(int code) override { printFailures << code; }
-    void printComplete() override { events << QStringLiteral("printed"); }
+    void printComplete(const QString &printer, const QString &job) override
+    {
+        events << QStringLiteral("printed");
+        jobs << printer + QLatin1Char(' ') + job;
+    }
     void navigateError(const QString &url, const QString &reason) override
     {
         events << QStringLiteral("error");
@@ -229,6 +235,13 @@ TEST_F(WebBrowserControl, PrintTwiceGivesTwoJobsOnTheDefaultPrinterWithoutDialog
     EXPECT_TRUE(QTest::qWaitFor([&] { return m_log.events.count(QStringLiteral("printed")) >= 2; },
                                 testsupport::scaled(30000)));
     EXPECT_EQ(m_log.events.count(QStringLiteral("printed")), 2);
+    // Named by the server's printer and job, two jobs of one printer.
+    ASSERT_EQ(m_log.jobs.size(), 2);
+    const QRegularExpression named(QStringLiteral("^(\\S+) \\1-(\\d+)$"));
+    const auto first = named.match(m_log.jobs[0]), second = named.match(m_log.jobs[1]);
+    EXPECT_TRUE(first.hasMatch() && second.hasMatch()) << m_log.jobs.join(", ").toStdString();
+    EXPECT_EQ(first.captured(1), second.captured(1));
+    EXPECT_NE(first.captured(2), second.captured(2));
     EXPECT_TRUE(m_log.printFailures.isEmpty());
     // Each job's document, as it reached the printer, is a PDF of its own.
     const QDir dir(spool);

@@ -316,9 +316,9 @@ void TForm1::mLED2Click(QObject *)
     showAboutBox();
 }
 
-void TForm1::WebBrowser1PrintComplete(QObject *)
+void TForm1::WebBrowser1PrintComplete(QObject *, const QString &printer, const QString &job)
 {
-    record(Records::Action::Printed);
+    record(Records::Action::Printed, {{}, printer, job});
 }
 
 void TForm1::WebBrowser1PrintFailed(QObject *, int code)

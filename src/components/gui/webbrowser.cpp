@@ -69,9 +69,9 @@ void TWebBrowser::printFailed(int code)
     emit OnPrintFailed(this, code);
 }
 
-void TWebBrowser::printComplete()
+void TWebBrowser::printComplete(const QString &printer, const QString &job)
 {
-    emit OnPrintComplete(this);
+    emit OnPrintComplete(this, printer, job);
 }
 
 void TWebBrowser::navigateError(const QString &url, const QString &reason)

@@ -61,7 +61,7 @@ public slots:
     void WebBrowser1DownloadComplete(QObject *Sender);
     void mLED1Click(QObject *Sender);
     void mLED2Click(QObject *Sender);
-    void WebBrowser1PrintComplete(QObject *Sender);
+    void WebBrowser1PrintComplete(QObject *Sender, const QString &printer, const QString &job);
     void WebBrowser1PrintFailed(QObject *Sender, int code);
     void WebBrowser1NavigateError(QObject *Sender, const QString &url, const QString &reason);
     void WebBrowser1PageProcessEnded(QObject *Sender, const QString &reason);

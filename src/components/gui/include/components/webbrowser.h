@@ -34,7 +34,8 @@ signals:
     void OnDownloadComplete(QObject *Sender);
     // A print job that failed after it was accepted.
     void OnPrintFailed(QObject *Sender, int code);
-    void OnPrintComplete(QObject *Sender);
+    // Printed: the printer and the job as the print server names them, where known.
+    void OnPrintComplete(QObject *Sender, const QString &printer, const QString &job);
     // A load that ended without its page (the pane says why), and the page's process gone.
     void OnNavigateError(QObject *Sender, const QString &url, const QString &reason);
     void OnPageProcessEnded(QObject *Sender, const QString &reason);
@@ -49,7 +50,7 @@ private:
     void downloadBegin() override;
     void downloadComplete() override;
     void printFailed(int code) override;
-    void printComplete() override;
+    void printComplete(const QString &printer, const QString &job) override;
     void navigateError(const QString &url, const QString &reason) override;
     void pageProcessEnded(const QString &reason) override;
     void newWindow(const QString &url) override;

@@ -16,7 +16,7 @@
 class QWidget;
 
 // The plugin's identity, checked by the loader; Q_PLUGIN_METADATA takes it by this name.
-#define DAYPANE_WEBBROWSER_FACTORY_IID "org.daypane.WebBrowserFactory/3"
+#define DAYPANE_WEBBROWSER_FACTORY_IID "org.daypane.WebBrowserFactory/4"
 
 namespace webview {
 
@@ -63,8 +63,9 @@ public:
     // (see mayHandOver); the host gives them to the default browser.
     virtual void newWindow(const QString &url) = 0;
     virtual void fileDownload(const QString &url) = 0;
-    // A print job, of Print or of the page's own window.print(), reached the printer.
-    virtual void printComplete() = 0;
+    // A print job, of Print or of the page's own window.print(), was printed: the print
+    // server's printer and job ("Office-2-17"), both empty for a file the print dialog chose.
+    virtual void printComplete(const QString &printer, const QString &job) = 0;
     // A print job that failed after it was accepted, or the page's own window.print() that
     // could not start; ErrorText(code) describes it.
     virtual void printFailed(int code) = 0;
