@@ -68,6 +68,10 @@ public:
     // When the program ends meanwhile (Exit, the window's close), the answer is "cancelled".
     bool ask()
     {
+        // Over a window that is no longer shown (the program is ending) nobody could answer: a
+        // page that asks again and again would otherwise hold the ending program for ever.
+        if (parentWidget() == nullptr || !parentWidget()->isVisible())
+            return false;
         m_layout->addWidget(m_buttons);
         okButton()->setDefault(true);
         QEventLoop loop;

@@ -490,6 +490,26 @@ TEST_F(WebBrowserControl, ThePagesPromptAndConfirmAreAnsweredFromBoxesOfTheWindo
     EXPECT_TRUE(answerer.text().contains("Sure?"));
 }
 
+// Over a window no longer shown (the program ending) no box opens: the page gets its "no" at
+// once, so a page that asks in a loop cannot hold the ending program.
+TEST_F(WebBrowserControl, NoBoxOpensOverAWindowNoLongerShown)
+{
+    BoxAnswerer answerer(QStringLiteral("The page says"), [](QDialog *box) { box->accept(); });
+    m_window.hide();
+    ASSERT_EQ(navigate(page("ask.html",
+                            "<html><body><script>alert('Hello'); let n = 0;"
+                            "while (!confirm('Stay?') && n < 50) ++n; "
+                            "document.title = 'asked ' + n + ' ' + prompt('Name?');"
+                            "</script></body></html>")),
+              webview::kOk);
+    ASSERT_TRUE(waitForCompleted(1));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return m_browser->widget()->property("title").toString() == "asked 50 null"; },
+        testsupport::scaled(30000)))
+        << m_browser->widget()->property("title").toString().toStdString();
+    EXPECT_EQ(answerer.boxes(), 0);
+}
+
 // The servers of the configuration's Negotiate list are handed to the engine.
 TEST_F(WebBrowserControl, TheNegotiateListReachesTheEngine)
 {

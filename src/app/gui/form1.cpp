@@ -181,6 +181,8 @@ void TForm1::FormActivate(QObject *)
 
 void TForm1::endProgram()
 {
+    // Gone from the screen at once; the page's boxes stop asking over a window not shown.
+    hide();
     QCoreApplication::exit(0);
 }
 
