@@ -38,27 +38,19 @@ void preferSoftwareRendering()
 
 // Without OpenGL, Qt and the web engine say so at every start, and the engine lists its whole
 // set-up: lines in the session log of every login that shows the page, about a choice made on
-// purpose. QT_LOGGING_RULES still brings the set-up back.
-QtMessageHandler g_nextHandler = nullptr;
-
-void dropNotesOnSoftwareRendering(QtMsgType type, const QMessageLogContext &context,
-                                  const QString &text)
-{
-    if (type == QtWarningMsg &&
-        (text.startsWith(QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
-         text.trimmed() == QLatin1String("No suitable graphics backend found")))
-        return;
-    if (g_nextHandler != nullptr)
-        g_nextHandler(type, context, text);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
-
-void quietSoftwareRendering()
+// purpose. QT_LOGGING_RULES still brings the set-up back. True when Qt's notes are to be dropped.
+bool quietSoftwareRendering()
 {
     QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
-    if (qgetenv("QT_XCB_GL_INTEGRATION") == "none")
-        g_nextHandler = qInstallMessageHandler(&dropNotesOnSoftwareRendering);
+    return qgetenv("QT_XCB_GL_INTEGRATION") == "none";
+}
+
+bool isNoteOnSoftwareRendering(QtMsgType type, const QString &text)
+{
+    return type == QtWarningMsg &&
+           (text.startsWith(
+                QLatin1String("QXcbIntegration: Cannot create platform OpenGL context")) ||
+            text.trimmed() == QLatin1String("No suitable graphics backend found"));
 }
 
 // Where a Qt platform plugin comes from on Debian, for the line that says one is missing.
@@ -100,42 +92,46 @@ QString platformFailureReason(const QStringList &said, const QString &fatal)
     return reasons.join(QStringLiteral("; "));
 }
 
-// While the application object connects to the display, Qt's messages are held back: should
-// the connection fail, Qt's platform plugin ends the process with a fatal message (an abort and
-// a core dump). That fatal message ends it instead with the program's own lines, Qt's reason,
-// and status 1. When the connection is made, the held messages go on as usual, but for the
-// platforms of a list that were tried in vain before one started.
-class DisplayConnectionGuard
+// Every message of Qt in phase two passes here, in three stages of the start:
+// - while the application object connects to the display, messages are held back: should the
+//   connection fail, Qt's platform plugin ends the process with a fatal message (an abort and a
+//   core dump). That fatal message ends it instead with the program's own lines, Qt's reason,
+//   and status 1. Once connected, the held messages go on, but for the platforms of a list that
+//   were tried in vain before one started;
+// - when the display later closes the connection (a logout with the window up), Qt's X11
+//   platform says so in a warning and ends the process with exit(1), which would run the
+//   destructors of a program still in the middle of its loop. Its warning gives way to one line
+//   of ours, and the process ends at once with status 1;
+// - without OpenGL, Qt's notes about it are dropped.
+// Everything else goes to the handler before it (or Qt's format on standard error).
+class PhaseTwoLog
 {
 public:
-    DisplayConnectionGuard(QByteArray errorLines, bool forError)
+    static void install(QByteArray errorLines, bool forError, bool quietRendering)
     {
         s_errorLines = std::move(errorLines);
         s_forError = forError;
-        s_previous = qInstallMessageHandler(&DisplayConnectionGuard::hold);
+        s_quietRendering = quietRendering;
+        s_holding = true;
+        s_previous = qInstallMessageHandler(&PhaseTwoLog::handle);
     }
-    ~DisplayConnectionGuard()
+
+    // The application object has its display: what was held goes on.
+    static void connected()
     {
-        qInstallMessageHandler(s_previous);
         std::vector<Held> held;
         {
             const std::lock_guard<std::mutex> lock(s_mutex);
+            s_holding = false;
             held.swap(s_held);
         }
         for (const Held &m : held) {
             if (m.text.startsWith(QLatin1String("Could not find the Qt platform plugin")) ||
                 m.text.contains(QLatin1String("even though it was found")))
                 continue;
-            const QMessageLogContext context(m.file, m.line, m.function, m.category);
-            if (s_previous != nullptr)
-                s_previous(m.type, context, m.text);
-            else
-                std::fprintf(stderr, "%s\n",
-                             qPrintable(qFormatLogMessage(m.type, context, m.text)));
+            pass(m.type, QMessageLogContext(m.file, m.line, m.function, m.category), m.text);
         }
     }
-    DisplayConnectionGuard(const DisplayConnectionGuard &) = delete;
-    DisplayConnectionGuard &operator=(const DisplayConnectionGuard &) = delete;
 
 private:
     struct Held
@@ -148,28 +144,57 @@ private:
         QString text;
     };
 
-    static void hold(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    static void handle(QtMsgType type, const QMessageLogContext &context, const QString &text)
     {
-        const std::lock_guard<std::mutex> lock(s_mutex);
-        if (type == QtFatalMsg) {
-            QStringList said;
-            for (const Held &m : s_held)
-                if (m.type != QtDebugMsg && m.type != QtInfoMsg)
-                    said << m.text;
-            const QString why = platformFailureReason(said, text);
-            std::fputs(s_errorLines.constData(), stderr);
-            std::fprintf(stderr, "%s\n", noDisplayLine(s_forError, why).toLocal8Bit().constData());
-            std::fflush(stderr);
-            std::_Exit(1); // nothing half-built may run its destructors
+        {
+            const std::lock_guard<std::mutex> lock(s_mutex);
+            if (s_holding) {
+                if (type == QtFatalMsg)
+                    endWithoutDisplay(text);
+                s_held.push_back(
+                    {type, context.file, context.line, context.function, context.category, text});
+                return;
+            }
         }
-        s_held.push_back(
-            {type, context.file, context.line, context.function, context.category, text});
+        if (type == QtWarningMsg && text.startsWith(QLatin1String("The X11 connection broke"))) {
+            std::fputs("ldpn: the display closed its connection while the window was shown\n",
+                       stderr);
+            std::fflush(stderr);
+            std::_Exit(1);
+        }
+        pass(type, context, text);
+    }
+
+    // Called with the messages held so far, which say why.
+    [[noreturn]] static void endWithoutDisplay(const QString &fatal)
+    {
+        QStringList said;
+        for (const Held &m : s_held)
+            if (m.type != QtDebugMsg && m.type != QtInfoMsg)
+                said << m.text;
+        const QString why = platformFailureReason(said, fatal);
+        std::fputs(s_errorLines.constData(), stderr);
+        std::fprintf(stderr, "%s\n", noDisplayLine(s_forError, why).toLocal8Bit().constData());
+        std::fflush(stderr);
+        std::_Exit(1); // nothing half-built may run its destructors
+    }
+
+    static void pass(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (s_quietRendering && isNoteOnSoftwareRendering(type, text))
+            return;
+        if (s_previous != nullptr)
+            s_previous(type, context, text);
+        else
+            std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
     }
 
     static inline QtMessageHandler s_previous = nullptr;
     static inline QByteArray s_errorLines;
     static inline bool s_forError = false;
+    static inline bool s_quietRendering = false;
     static inline std::mutex s_mutex;
+    static inline bool s_holding = false;
     static inline std::vector<Held> s_held;
 };
 
@@ -196,25 +221,6 @@ private:
     QList<QByteArray> m_strings;
     std::vector<char *> m_pointers;
 };
-
-// When the display closes the connection (a logout with the window up), Qt's X11 platform says
-// so in a warning and ends the process with exit(1), which would run the destructors of a
-// program still in the middle of its loop. Its warning gives way to one line of ours, and the
-// process ends at once with status 1.
-QtMessageHandler g_beforeDisplayWatch = nullptr;
-
-void endWhenTheDisplayIsGone(QtMsgType type, const QMessageLogContext &context, const QString &text)
-{
-    if (type == QtWarningMsg && text.startsWith(QLatin1String("The X11 connection broke"))) {
-        std::fputs("ldpn: the display closed its connection while the window was shown\n", stderr);
-        std::fflush(stderr);
-        std::_Exit(1);
-    }
-    if (g_beforeDisplayWatch != nullptr)
-        g_beforeDisplayWatch(type, context, text);
-    else
-        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, text)));
-}
 
 void reportShown(Records &records)
 {
@@ -247,10 +253,11 @@ int runPhaseTwo(int argc, char **argv, std::unique_ptr<TForm1Core> core, const Q
 {
     // The web engine, loaded from a plugin, needs contexts shared from the start; only a
     // window that shows it pays for that.
+    bool quietRendering = false;
     if (error.isEmpty()) {
         QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
         preferSoftwareRendering();
-        quietSoftwareRendering();
+        quietRendering = quietSoftwareRendering();
     }
     QByteArray errorLines;
     if (!error.isEmpty())
@@ -269,10 +276,9 @@ int runPhaseTwo(int argc, char **argv, std::unique_ptr<TForm1Core> core, const Q
         return 1;
     }
     QtArguments qtArguments(argc > 0 ? argv[0] : nullptr, choice.platform);
-    std::optional<DisplayConnectionGuard> guard(std::in_place, errorLines, forError);
+    PhaseTwoLog::install(errorLines, forError, quietRendering);
     QApplication app(qtArguments.argc, qtArguments.argv());
-    guard.reset();
-    g_beforeDisplayWatch = qInstallMessageHandler(&endWhenTheDisplayIsGone);
+    PhaseTwoLog::connected();
     // A second start on the same display raises the window already there and ends.
     // (With the application object: its sockets need one.)
     std::optional<SingleWindow> single;
