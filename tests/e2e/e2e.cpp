@@ -454,4 +454,16 @@ void ServerThread::run(const std::function<void()> &f)
     QMetaObject::invokeMethod(m_context, f, Qt::BlockingQueuedConnection);
 }
 
+TestPrinter::TestPrinter() : m_spool(qEnvironmentVariable("DAYPANE_TEST_PRINTER_SPOOL")) {}
+
+qsizetype TestPrinter::jobs() const
+{
+    return QDir(m_spool).entryList({QStringLiteral("d*")}, QDir::Files).size();
+}
+
+QString TestPrinter::serverVariable() const
+{
+    return QStringLiteral("CUPS_SERVER=") + qEnvironmentVariable("CUPS_SERVER");
+}
+
 } // namespace e2e

@@ -190,4 +190,20 @@ private:
     QProcess m_process;
 };
 
+// The private print server and default printer that with_cups_printer.sh starts, as a test
+// sees it: absent outside that wrapper.
+class TestPrinter
+{
+public:
+    TestPrinter();
+    bool available() const { return !m_spool.isEmpty(); }
+    // The jobs the server has taken so far: the documents in its spool.
+    qsizetype jobs() const;
+    // What a started program needs in its environment to print there.
+    QString serverVariable() const;
+
+private:
+    QString m_spool;
+};
+
 } // namespace e2e

@@ -522,20 +522,19 @@ TEST_F(IntranetEndToEnd, DownloadsGoToTheDefaultBrowser)
 // The page's own window.print() prints as Print does: on the default printer, without a dialog.
 TEST_F(IntranetEndToEnd, ThePagesOwnPrintGoesToTheDefaultPrinterWithoutADialog)
 {
-    const QString spool = qEnvironmentVariable("DAYPANE_TEST_PRINTER_SPOOL");
-    if (spool.isEmpty())
+    const e2e::TestPrinter printer;
+    if (!printer.available())
         GTEST_SKIP() << "runs under with_cups_printer.sh";
-    runEnv.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER");
-    const auto jobs = [&] { return QDir(spool).entryList({"d*"}, QDir::Files).size(); };
-    const qsizetype before = jobs();
+    runEnv.env << printer.serverVariable();
+    const qsizetype before = printer.jobs();
     e2e::HttpServer server([](const HttpRequest &) {
         return html("<h1>Print me</h1><script>onload = () => setTimeout(() => window.print(), "
                     "0);</script>");
     });
     e2e::Background ldpn(runEnv, {server.url("/print-me"), "/F"});
     ASSERT_TRUE(ldpn.waitForPage()) << ldpn.err().toStdString();
-    ASSERT_TRUE(
-        e2e::waitFor([&] { return jobs() == before + 1; }, 30000, [&] { return !ldpn.running(); }))
+    ASSERT_TRUE(e2e::waitFor([&] { return printer.jobs() == before + 1; }, 30000,
+                             [&] { return !ldpn.running(); }))
         << ldpn.err().toStdString();
     EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Print"), 0).has_value());
     EXPECT_TRUE(ldpn.running());

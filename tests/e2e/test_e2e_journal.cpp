@@ -292,24 +292,23 @@ TEST_F(Records, ANotDueEndingRecordsEveryFieldOfTheDecision)
 
 TEST_F(Records, AShownPagePrintedAndLeftByExitAndTheManualsQueries)
 {
-    const QString spool = qEnvironmentVariable("DAYPANE_TEST_PRINTER_SPOOL");
-    if (spool.isEmpty() || qEnvironmentVariableIsEmpty("DISPLAY"))
+    const e2e::TestPrinter printer;
+    if (!printer.available() || qEnvironmentVariableIsEmpty("DISPLAY"))
         GTEST_SKIP() << "runs under with_cups_printer.sh and with-xvfb.sh";
     ASSERT_TRUE(startJournal()) << m_why;
     e2e::Run run;
     run.useDisplay();
-    run.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER");
+    run.env << printer.serverVariable();
     const QString url = writePage(m_files);
     e2e::Background ldpn(run, {url, "/N"});
     const auto w = windowWithPage(ldpn);
     ASSERT_TRUE(w.has_value());
 
-    const auto jobs = [&] { return QDir(spool).entryList({"d*"}, QDir::Files).size(); };
-    const qsizetype before = jobs();
+    const qsizetype before = printer.jobs();
     clickAt(w->x + 217 + 68, w->y + 2 + 11);
     // The engine makes the document first: slow on a busy machine.
-    ASSERT_TRUE(
-        e2e::waitFor([&] { return jobs() == before + 1; }, 60000, [&] { return !ldpn.running(); }))
+    ASSERT_TRUE(e2e::waitFor([&] { return printer.jobs() == before + 1; }, 60000,
+                             [&] { return !ldpn.running(); }))
         << shown(records()) << ldpn.err().toStdString();
     // Printed once the print server says the job is done.
     ASSERT_TRUE(waitForAction("printed", 1, ldpn)) << shown(records()) << ldpn.err().toStdString();
@@ -330,13 +329,13 @@ TEST_F(Records, AShownPagePrintedAndLeftByExitAndTheManualsQueries)
         EXPECT_EQ(field(r, "PRIORITY"), "6") << shown({r});
     EXPECT_EQ(field(list[1], "MESSAGE"), "Page shown: " + url);
     // The print server's printer and job, as lpstat names them.
-    const QString printer = field(list[3], "DAYPANE_PRINTER");
-    EXPECT_FALSE(printer.isEmpty()) << shown({list[3]});
-    EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(printer) + "-[0-9]+$")
+    const QString printedOn = field(list[3], "DAYPANE_PRINTER");
+    EXPECT_FALSE(printedOn.isEmpty()) << shown({list[3]});
+    EXPECT_TRUE(QRegularExpression("^" + QRegularExpression::escape(printedOn) + "-[0-9]+$")
                     .match(field(list[3], "DAYPANE_PRINT_JOB"))
                     .hasMatch())
         << shown({list[3]});
-    EXPECT_EQ(field(list[3], "MESSAGE"), "Page printed: " + url + " on " + printer);
+    EXPECT_EQ(field(list[3], "MESSAGE"), "Page printed: " + url + " on " + printedOn);
     EXPECT_EQ(field(list[4], "MESSAGE"), "Page left by Exit: " + url);
 
     // The queries of the README and the manual, as they are printed there.
@@ -393,7 +392,7 @@ TEST_F(Records, AJobThePrinterGivesUpIsNotPrintedABoxAnErrorRecordAndTheWindowSt
     e2e::Run run;
     run.useDisplay();
     // The user's default printer, as CUPS takes it from the environment.
-    run.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER") << "PRINTER=" + failing;
+    run.env << e2e::TestPrinter().serverVariable() << "PRINTER=" + failing;
     const QString url = writePage(m_files);
     e2e::Background ldpn(run, {url, "/N"});
     const auto w = windowWithPage(ldpn);

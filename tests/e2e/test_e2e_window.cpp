@@ -307,12 +307,11 @@ TEST_F(WindowEndToEnd, AboutBoxOpensFromALampAndClosingItNavigatesAgain)
 
 TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
 {
-    const QString spool = qEnvironmentVariable("DAYPANE_TEST_PRINTER_SPOOL");
-    if (spool.isEmpty())
+    const e2e::TestPrinter printer;
+    if (!printer.available())
         GTEST_SKIP() << "runs under with_cups_printer.sh";
-    runEnv.env << "CUPS_SERVER=" + qEnvironmentVariable("CUPS_SERVER");
-    const auto jobs = [&] { return QDir(spool).entryList({"d*"}, QDir::Files).size(); };
-    const qsizetype before = jobs();
+    runEnv.env << printer.serverVariable();
+    const qsizetype before = printer.jobs();
     PageServer server;
     e2e::Background ldpn(runEnv, {server.url(), "/N"});
     const auto w = window(ldpn);
@@ -320,9 +319,9 @@ TEST_F(WindowEndToEnd, PrintTwiceGivesTwoJobsWithoutADialog)
     ASSERT_NO_FATAL_FAILURE(waitUntilReady(ldpn, server, *w));
     const auto ended = [&] { return !ldpn.running(); };
     clickAt(w->x + 217 + 68, w->y + 2 + 11);
-    ASSERT_TRUE(e2e::waitFor([&] { return jobs() == before + 1; }, 30000, ended));
+    ASSERT_TRUE(e2e::waitFor([&] { return printer.jobs() == before + 1; }, 30000, ended));
     clickAt(w->x + 217 + 68, w->y + 2 + 11);
-    ASSERT_TRUE(e2e::waitFor([&] { return jobs() == before + 2; }, 30000, ended));
+    ASSERT_TRUE(e2e::waitFor([&] { return printer.jobs() == before + 2; }, 30000, ended));
     // No dialog came up (it would have come before the job): no window is named so.
     EXPECT_FALSE(e2e::waitForWindow(QStringLiteral("Print"), 0).has_value());
     EXPECT_TRUE(ldpn.running());
