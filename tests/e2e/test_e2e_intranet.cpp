@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QRegularExpression>
 #include <QUrl>
+#include <cstdlib>
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
@@ -207,6 +208,20 @@ protected:
                             [&] { return !ldpn.running(); });
     }
 
+    // The page drawn at `at` in `colour`: it takes clicks from then on ("page loaded" may come
+    // before the engine's first frame, and a click before that frame is lost).
+    bool waitForPainted(e2e::Background &ldpn, QPoint at, QRgb colour)
+    {
+        const auto near = [](int a, int b) { return std::abs(a - b) <= 8; };
+        return e2e::waitFor(
+            [&] {
+                const QRgb p = screenshot().pixel(at);
+                return near(qRed(p), qRed(colour)) && near(qGreen(p), qGreen(colour)) &&
+                       near(qBlue(p), qBlue(colour));
+            },
+            30000, [&] { return !ldpn.running(); });
+    }
+
     // A point of the page, `y` pixels below its top.
     static QPoint inPage(const e2e::Window &w, int y) { return {w.x + 300, w.y + 27 + y}; }
     static QPoint exitButton(const e2e::Window &w) { return {w.x + 81 + 68, w.y + 2 + 11}; }
@@ -276,6 +291,7 @@ TEST_F(IntranetEndToEnd, NewWindowsGoToTheDefaultBrowserAndScriptsWithoutAClickG
     ASSERT_TRUE(w.has_value());
     ASSERT_TRUE(ldpn.waitForPage()) << ldpn.err().toStdString();
     ASSERT_TRUE(waitForConsole(ldpn, "without a click: none")) << ldpn.err().toStdString();
+    ASSERT_TRUE(waitForPainted(ldpn, inPage(*w, 40), qRgb(0xcc, 0xff, 0xcc)));
 
     // A link with target=_blank.
     clickAt(inPage(*w, 40).x(), inPage(*w, 40).y());
@@ -317,6 +333,7 @@ TEST_F(IntranetEndToEnd, OtherSchemesAreRefusedWithOneEscapedLineEach)
     ASSERT_TRUE(w.has_value());
     ASSERT_TRUE(waitForErr(ldpn, "asked to open vnc://desk.example:5900/"))
         << ldpn.err().toStdString();
+    ASSERT_TRUE(waitForPainted(ldpn, inPage(*w, 40), qRgb(0xcc, 0xff, 0xcc)));
     clickAt(inPage(*w, 40).x(), inPage(*w, 40).y());
     ASSERT_TRUE(waitForErr(ldpn, "asked to open ssh://admin@db.example/"))
         << ldpn.err().toStdString();
@@ -515,6 +532,7 @@ TEST_F(IntranetEndToEnd, DownloadsGoToTheDefaultBrowser)
     const auto w = window(ldpn);
     ASSERT_TRUE(w.has_value());
     ASSERT_TRUE(ldpn.waitForPage()) << ldpn.err().toStdString();
+    ASSERT_TRUE(waitForPainted(ldpn, inPage(*w, 40), qRgb(0xcc, 0xff, 0xcc)));
     clickAt(inPage(*w, 40).x(), inPage(*w, 40).y());
     EXPECT_TRUE(waitForOpened(ldpn, server.url("/report.pdf"))) << ldpn.err().toStdString();
     clickAt(inPage(*w, 120).x(), inPage(*w, 120).y());
