@@ -137,6 +137,15 @@ QString TForm1::shellWorkingDirectory(const QString &url)
     return cut < 0 ? QString() : url.left(cut + 1);
 }
 
+void TForm1::handToDefaultBrowser(const QString &url, const QString &what)
+{
+    const platform::ShellOpenResult opened =
+        platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
+    if (!opened)
+        throw framework::Exception(
+            QStringLiteral("Cannot open %1 in the default browser: %2").arg(what, opened.reason));
+}
+
 void TForm1::guarded(const std::function<void()> &body, Records::Action failure)
 {
     try {
@@ -216,13 +225,7 @@ void TForm1::Button3Click(QObject *)
         std::unique_ptr<platform::FileReplacement> stamp;
         if (programValues().IntervalMode)
             stamp = m_core->PrepareDayStamp();
-        const QString url = programValues().URL;
-        const platform::ShellOpenResult opened =
-            platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
-        if (!opened)
-            throw framework::Exception(
-                QStringLiteral("Cannot open the page in the default browser: %1")
-                    .arg(opened.reason));
+        handToDefaultBrowser(programValues().URL, QStringLiteral("the page"));
         record(Records::Action::Browser);
         if (stamp)
             TForm1Core::CommitDayStamp(*stamp);
@@ -276,11 +279,7 @@ void TForm1::WebBrowser1PageProcessEnded(QObject *, const QString &reason)
 void TForm1::openInDefaultBrowser(const QString &url)
 {
     guarded([this, &url] {
-        const platform::ShellOpenResult opened =
-            platform::shellOpen(url, shellWorkingDirectory(url), platform::SW_SHOWNORMAL);
-        if (!opened)
-            throw framework::Exception(QStringLiteral("Cannot open %1 in the default browser: %2")
-                                           .arg(url, opened.reason));
+        handToDefaultBrowser(url, url);
         record(Records::Action::Browser,
                {QStringLiteral("asked for by the page: %1").arg(framework::echoUserText(url)),
                 {},

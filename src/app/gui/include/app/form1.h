@@ -82,6 +82,8 @@ private:
     void record(Records::Action action, const Records::Details &details = {});
     // Gives an address the page asks for to the default browser; the window stays.
     void openInDefaultBrowser(const QString &url);
+    // Hands `url` to the default browser; throws, naming `what`, when it cannot.
+    static void handToDefaultBrowser(const QString &url, const QString &what);
     // Both lamps dark: no page is shown, and nothing is on its way.
     void showNotLoaded();
 
